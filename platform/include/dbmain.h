@@ -1,0 +1,230 @@
+// dbmain.h: database-resident objects, entities, the drawing database and opening by id.
+//
+// Ownership mirrors the host: a database owns every object made resident in it and deletes
+// them when it is destroyed; callers open objects by id and must close them, and never
+// delete a resident object. A new object (made with new, not yet resident) belongs to its
+// creator until it is handed to appendAcDbEntity / addAcDbObject / a table's add, which
+// makes it resident and leaves it open for write.
+//
+// Open rules (the host's, with its error codes): any number of readers up to 256
+// (eAtMaxReaders beyond); one writer, refused while the object is open for read
+// (eWasOpenForRead) or write (eWasOpenForWrite); reading is refused while a writer has it
+// (eWasOpenForWrite); erased objects open only when asked for (eWasErased otherwise).
+// What the host merely tolerates or crashes on (closing an object that is not open,
+// deleting a resident object) is refused here and reported to the test harness.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "acadstrc.h"
+#include "acdb.h"
+#include "dbid.h"
+#include "gemat3d.h"
+#include "gepnt3d.h"
+#include "gevec3d.h"
+#include "rxboiler.h"
+
+class AcDbDatabase;
+class AcDbDwgFiler;
+class AcDbDxfFiler;
+class AcDbBlockTable;
+class AcDbLayerTable;
+class AcDbSymbolTable;
+class AcDbDictionary;
+class AcString;
+
+namespace korv_host {
+class DatabaseImpl;
+struct ObjectAccess;
+}  // namespace korv_host
+
+class AcDbObject : public AcRxObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbObject);
+    ~AcDbObject() override;
+
+    AcDbObjectId objectId() const;
+    AcDbObjectId ownerId() const { return mOwnerId; }
+    virtual Acad::ErrorStatus setOwnerId(AcDbObjectId objId);
+    AcDbDatabase* database() const;
+    void getAcDbHandle(AcDbHandle& handle) const;
+
+    Acad::ErrorStatus close();
+    Acad::ErrorStatus cancel();
+    Acad::ErrorStatus upgradeOpen();
+    Acad::ErrorStatus downgradeOpen();
+    Acad::ErrorStatus erase(Adesk::Boolean erasing = true);
+
+    Adesk::Boolean isErased() const { return mErased; }
+    Adesk::Boolean isReadEnabled() const;
+    Adesk::Boolean isWriteEnabled() const;
+    Adesk::Boolean isNewObject() const { return mStub == nullptr; }
+    // True while at least one open of this object has not been closed.
+    bool isOpen() const { return mReaders > 0 || mWriter; }
+    // Report a use of this object without the open state the host requires.
+    void assertReadEnabled() const;
+    void assertWriteEnabled(Adesk::Boolean autoUndo = true, Adesk::Boolean recordModified = true);
+
+    // Filing: overrides call their parent first and return the filer's status.
+    virtual Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer);
+    virtual Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const;
+    virtual Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer);
+    virtual Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const;
+
+    // Notifications received as a persistent reactor of another object.
+    virtual void erased(const AcDbObject* dbObj, Adesk::Boolean bErasing = true);
+    virtual void modified(const AcDbObject* dbObj);
+
+protected:
+    AcDbObject() = default;
+
+private:
+    friend struct korv_host::ObjectAccess;
+    AcDbStub* mStub = nullptr;
+    AcDbObjectId mOwnerId;
+    int mReaders = 0;
+    bool mWriter = false;
+    bool mErased = false;
+    bool mHostDeleting = false;
+};
+
+class AcDbEntity : public AcDbObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbEntity);
+    ~AcDbEntity() override;
+
+    // The block table record that owns the entity.
+    AcDbObjectId blockId() const { return ownerId(); }
+
+    // The layer name as a heap copy the caller releases with free() or acutDelString.
+    // An entity of an external reference's database reports "NAME|layer", NAME being the
+    // reference's block name in the host drawing.
+    ACHAR* layer() const;
+    AcDbObjectId layerId() const { return mLayerId; }
+    // Fails with eKeyNotFound for a layer the entity's database does not have, and with
+    // eNoDatabase for a new entity given a name (it has no layer table yet).
+    virtual Acad::ErrorStatus setLayer(const ACHAR* newVal, Adesk::Boolean doSubents = true,
+                                       bool allowHiddenLayer = false);
+    virtual Acad::ErrorStatus setLayer(AcDbObjectId newVal, Adesk::Boolean doSubents = true,
+                                       bool allowHiddenLayer = false);
+
+    Adesk::UInt16 colorIndex() const { return mColorIndex; }
+    virtual Acad::ErrorStatus setColorIndex(Adesk::UInt16 color, Adesk::Boolean doSubents = true);
+    AcDb::LineWeight lineWeight() const { return mLineWeight; }
+    virtual Acad::ErrorStatus setLineWeight(AcDb::LineWeight newVal,
+                                            Adesk::Boolean doSubents = true);
+    Acad::ErrorStatus setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean doSubents = true);
+
+    virtual Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform);
+
+    Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
+    Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
+
+protected:
+    AcDbEntity() = default;
+
+private:
+    friend struct korv_host::ObjectAccess;
+    AcDbObjectId mLayerId;
+    Adesk::UInt16 mColorIndex = 256;  // ByLayer
+    AcDb::LineWeight mLineWeight = AcDb::kLnWtByLayer;
+};
+
+class AcDbDatabase : public AcRxObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbDatabase);
+
+    enum OpenMode {
+        kForReadAndReadShare = 1,
+        kForReadAndWriteNoShare = 2,
+        kForReadAndAllShare = 3,
+        kTryForReadShare = 4
+    };
+
+    // With buildDefaultDrawing the database holds a block table (with "*Model_Space" and
+    // "*Paper_Space") and a layer table (with layer "0"); without, it is empty and ready
+    // to be read into.
+    AcDbDatabase(bool buildDefaultDrawing = true, bool noDocument = false);
+    ~AcDbDatabase() override;
+    AcDbDatabase(const AcDbDatabase&) = delete;
+    AcDbDatabase& operator=(const AcDbDatabase&) = delete;
+
+    Acad::ErrorStatus readDwgFile(const ACHAR* fileName, OpenMode shmode = kForReadAndReadShare,
+                                  bool bAllowCPConversion = false,
+                                  const wchar_t* wszPassword = nullptr);
+    Acad::ErrorStatus closeInput(bool bCloseFile = true);
+    Acad::ErrorStatus saveAs(const ACHAR* fileName);
+
+    // The file the database was read from or saved to (the pointer is the database's);
+    // eNotApplicable with a null pointer for a database that has no file.
+    Acad::ErrorStatus getFilename(const ACHAR*& pOutput) const;
+    // The file it was first read from (for a reference's database: the referenced file);
+    // null for a database that came from no file.
+    const ACHAR* originalFileName() const;
+    // For a database loaded as an external reference: the referencing block table record
+    // in the host drawing; the null id otherwise.
+    AcDbObjectId xrefBlockId() const;
+
+    AcDbObjectId blockTableId() const;
+    AcDbObjectId layerTableId() const;
+    AcDbObjectId namedObjectsDictionaryId() const;
+    AcDbObjectId clayer() const;
+
+    Acad::ErrorStatus getSymbolTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
+    Acad::ErrorStatus getSymbolTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
+    Acad::ErrorStatus getBlockTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
+    Acad::ErrorStatus getBlockTable(AcDbSymbolTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
+    Acad::ErrorStatus getLayerTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
+    Acad::ErrorStatus getLayerTable(AcDbSymbolTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
+    Acad::ErrorStatus getNamedObjectsDictionary(AcDbDictionary*& pDict,
+                                                AcDb::OpenMode mode = AcDb::kForRead);
+
+    // Makes a non-entity object resident (no owner set); it stays open for write.
+    Acad::ErrorStatus addAcDbObject(AcDbObjectId& objId, AcDbObject* pObj);
+    Acad::ErrorStatus addAcDbObject(AcDbObject* pObj);
+    // The id of the object with that handle; eKeyNotFound when there is none.
+    Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound,
+                                      const AcDbHandle& objHandle, Adesk::UInt32 xRefId = 0);
+
+    // Host-internal.
+    korv_host::DatabaseImpl& impl() const { return *mImpl; }
+
+private:
+    korv_host::DatabaseImpl* mImpl;
+};
+
+// Opens the object with that id; pClass, when given, must be the object's class or a base
+// of it (eNotThatKindOfClass otherwise, the pointer nulled).
+Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
+                                 bool openErased, const AcRxClass* pClass);
+inline Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id,
+                                        AcDb::OpenMode mode = AcDb::kForRead,
+                                        bool openErased = false) {
+    return acdbOpenObject(pObj, id, mode, openErased, nullptr);
+}
+inline Acad::ErrorStatus acdbOpenObject(AcDbEntity*& pEnt, AcDbObjectId id,
+                                        AcDb::OpenMode mode = AcDb::kForRead,
+                                        bool openErased = false) {
+    AcDbObject* object = nullptr;
+    Acad::ErrorStatus es = acdbOpenObject(object, id, mode, openErased, AcDbEntity::desc());
+    pEnt = static_cast<AcDbEntity*>(object);
+    return es;
+}
+template <class T_OBJECT>
+inline Acad::ErrorStatus acdbOpenObject(T_OBJECT*& pObj, AcDbObjectId id,
+                                        AcDb::OpenMode mode = AcDb::kForRead,
+                                        bool openErased = false) {
+    AcDbObject* object = nullptr;
+    Acad::ErrorStatus es = acdbOpenObject(object, id, mode, openErased, T_OBJECT::desc());
+    pObj = static_cast<T_OBJECT*>(object);
+    return es;
+}
+inline Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id,
+                                            AcDb::OpenMode mode, bool openErased = false) {
+    return acdbOpenObject(pObj, id, mode, openErased, nullptr);
+}
+inline Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id,
+                                            AcDb::OpenMode mode, bool openErased = false) {
+    return acdbOpenObject(pEnt, id, mode, openErased);
+}

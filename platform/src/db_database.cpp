@@ -1,0 +1,163 @@
+// The drawing database: its tables, resident objects and file identity.
+#include <algorithm>
+
+#include "host_state.h"
+
+using host_test::HostOp;
+
+namespace korv_host {
+
+std::vector<AcDbDatabase*>& live_databases() {
+    static std::vector<AcDbDatabase*> instance;
+    return instance;
+}
+
+AcDbObjectId DatabaseImpl::add_object(AcDbObject* object, AcDbObjectId owner,
+                                      Adesk::UInt64 handle) {
+    if (handle == 0) handle = next_handle;
+    next_handle = std::max(next_handle, handle + 1);
+    AcDbStub* stub = new_stub(self, object, handle);
+    stubs.push_back(stub);
+    by_handle[handle] = stub;
+    ObjectAccess::stub(object) = stub;
+    ObjectAccess::set_owner(object, owner);
+    ObjectAccess::open_for_write_as_new(object);
+    return AcDbObjectId(stub);
+}
+
+namespace {
+
+// The default content of a new drawing: tables, the two spaces and layer "0". Everything
+// is closed again, as the host hands a new database over.
+void build_default_drawing(DatabaseImpl& impl) {
+    auto* block_table = new AcDbBlockTable();
+    impl.block_table = impl.add_object(block_table, AcDbObjectId());
+    auto* layer_table = new AcDbLayerTable();
+    impl.layer_table = impl.add_object(layer_table, AcDbObjectId());
+    for (const ACHAR* name : {ACDB_MODEL_SPACE, ACDB_PAPER_SPACE}) {
+        auto* record = new AcDbBlockTableRecord();
+        record->setName(name);
+        block_table->add(record);
+        record->close();
+    }
+    auto* layer_zero = new AcDbLayerTableRecord();
+    layer_zero->setName(ACDB_LAYER_ZERO);
+    layer_table->add(impl.layer_zero, layer_zero);
+    layer_zero->close();
+    block_table->close();
+    layer_table->close();
+}
+
+}  // namespace
+
+}  // namespace korv_host
+
+using korv_host::DatabaseImpl;
+
+ACRX_NO_CONS_DEFINE_MEMBERS(AcDbDatabase, AcRxObject);
+
+AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : mImpl(new DatabaseImpl(this)) {
+    korv_host::live_databases().push_back(this);
+    if (buildDefaultDrawing) korv_host::build_default_drawing(*mImpl);
+}
+
+AcDbDatabase::~AcDbDatabase() {
+    auto& live = korv_host::live_databases();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    // References first: their databases point back into this one's block table.
+    mImpl->xref_databases.clear();
+    for (AcDbStub* stub : mImpl->stubs) {
+        if (stub->object != nullptr) korv_host::ObjectAccess::delete_by_host(stub->object);
+        stub->object = nullptr;
+        stub->database = nullptr;
+    }
+    delete mImpl;
+}
+
+Acad::ErrorStatus AcDbDatabase::getFilename(const ACHAR*& pOutput) const {
+    pOutput = nullptr;
+    Acad::ErrorStatus es = korv_host::fault_status(HostOp::GetFilename, this);
+    if (es != Acad::eOk) return es;
+    if (!mImpl->has_file_name) return Acad::eNotApplicable;
+    pOutput = mImpl->file_name.c_str();
+    return Acad::eOk;
+}
+
+const ACHAR* AcDbDatabase::originalFileName() const {
+    return mImpl->has_original_file_name ? mImpl->original_file_name.c_str() : nullptr;
+}
+
+AcDbObjectId AcDbDatabase::xrefBlockId() const { return mImpl->xref_block; }
+AcDbObjectId AcDbDatabase::blockTableId() const { return mImpl->block_table; }
+AcDbObjectId AcDbDatabase::layerTableId() const { return mImpl->layer_table; }
+AcDbObjectId AcDbDatabase::namedObjectsDictionaryId() const { return mImpl->named_objects; }
+AcDbObjectId AcDbDatabase::clayer() const { return mImpl->layer_zero; }
+
+namespace {
+
+template <class T>
+Acad::ErrorStatus open_table(AcDbObjectId id, HostOp op, const AcDbDatabase* db, T*& table,
+                             AcDb::OpenMode mode) {
+    table = nullptr;
+    Acad::ErrorStatus es = korv_host::fault_status(op, db);
+    if (es != Acad::eOk) return es;
+    if (id.isNull()) return Acad::eNullObjectId;
+    AcDbObject* object = nullptr;
+    es = acdbOpenObject(object, id, mode, false, T::desc());
+    table = static_cast<T*>(object);
+    return es;
+}
+
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::getSymbolTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode) {
+    return open_table(mImpl->block_table, HostOp::GetBlockTable, this, pTable, mode);
+}
+Acad::ErrorStatus AcDbDatabase::getSymbolTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode) {
+    return open_table(mImpl->layer_table, HostOp::GetLayerTable, this, pTable, mode);
+}
+Acad::ErrorStatus AcDbDatabase::getBlockTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode) {
+    return getSymbolTable(pTable, mode);
+}
+Acad::ErrorStatus AcDbDatabase::getBlockTable(AcDbSymbolTable*& pTable, AcDb::OpenMode mode) {
+    AcDbBlockTable* table = nullptr;
+    Acad::ErrorStatus es = getSymbolTable(table, mode);
+    pTable = table;
+    return es;
+}
+Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode) {
+    return getSymbolTable(pTable, mode);
+}
+Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbSymbolTable*& pTable, AcDb::OpenMode mode) {
+    AcDbLayerTable* table = nullptr;
+    Acad::ErrorStatus es = getSymbolTable(table, mode);
+    pTable = table;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& objId, AcDbObject* pObj) {
+    objId.setNull();
+    if (pObj == nullptr) return Acad::eNullObjectPointer;
+    if (!pObj->objectId().isNull()) return Acad::eAlreadyInDb;
+    if (pObj->isKindOf(AcDbEntity::desc())) return Acad::eIllegalEntityType;
+    Acad::ErrorStatus es = korv_host::fault_status(HostOp::AddObject, this);
+    if (es != Acad::eOk) return es;
+    objId = mImpl->add_object(pObj, AcDbObjectId());
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObject* pObj) {
+    AcDbObjectId ignored;
+    return addAcDbObject(ignored, pObj);
+}
+
+Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool,
+                                                const AcDbHandle& objHandle, Adesk::UInt32) {
+    retId.setNull();
+    auto found = mImpl->by_handle.find(static_cast<Adesk::UInt64>(objHandle));
+    if (found == mImpl->by_handle.end() || found->second->object == nullptr) {
+        return Acad::eKeyNotFound;
+    }
+    retId = AcDbObjectId(found->second);
+    return Acad::eOk;
+}

@@ -1,0 +1,251 @@
+// Resident objects: identity, the open/close discipline and opening by id.
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <deque>
+
+#include "host_state.h"
+#include "text.h"
+
+using host_test::HostOp;
+
+namespace korv_host {
+
+namespace {
+constexpr int kMaxReaders = 256;
+}
+
+Ledger& ledger() {
+    static Ledger instance;
+    return instance;
+}
+
+void report_violation(const std::string& what) {
+    ledger().violations.push_back(what);
+    std::fprintf(stderr, "host misuse: %s\n", what.c_str());
+}
+
+std::string describe(const AcDbObject* object) {
+    if (object == nullptr) return "null object";
+    std::string text = narrow(object->isA()->name());
+    const AcDbObjectId id = object->objectId();
+    if (!id.isNull()) {
+        ACHAR handle[AcDbHandle::kStrSiz];
+        id.handle().getIntoAsciiBuffer(handle);
+        text += " " + narrow(handle);
+    }
+    return text;
+}
+
+AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 handle) {
+    // Stubs are never freed before the process ends, so a stale id never dangles.
+    static std::deque<AcDbStub> arena;
+    static Adesk::UInt64 next_serial = 1;
+    arena.push_back(AcDbStub{next_serial++, database, object, handle});
+    return &arena.back();
+}
+
+Acad::ErrorStatus ObjectAccess::open(AcDbObject* object, AcDb::OpenMode mode) {
+    if (mode == AcDb::kForWrite) {
+        if (object->mWriter) return Acad::eWasOpenForWrite;
+        if (object->mReaders > 0) return Acad::eWasOpenForRead;
+        object->mWriter = true;
+    } else {
+        if (object->mWriter) return Acad::eWasOpenForWrite;
+        if (object->mReaders >= kMaxReaders) return Acad::eAtMaxReaders;
+        ++object->mReaders;
+    }
+    ++ledger().open_objects;
+    return Acad::eOk;
+}
+
+void ObjectAccess::open_for_write_as_new(AcDbObject* object) {
+    object->mWriter = true;
+    ++ledger().open_objects;
+}
+
+}  // namespace korv_host
+
+using korv_host::ObjectAccess;
+
+ACRX_NO_CONS_DEFINE_MEMBERS(AcDbObject, AcRxObject);
+ACRX_NO_CONS_DEFINE_MEMBERS(AcDbEntity, AcDbObject);
+
+AcDbObject::~AcDbObject() {
+    if (mStub != nullptr && !mHostDeleting) {
+        korv_host::report_violation("deleting a database-resident object: " +
+                                    korv_host::describe(this));
+        // The database still lists it: leave the stub pointing nowhere rather than at freed
+        // memory, so the host's later walks skip it.
+        mStub->object = nullptr;
+    }
+    if (isOpen() && mStub != nullptr) {
+        korv_host::report_violation("destroying an object that is still open: " +
+                                    korv_host::describe(this));
+        korv_host::ledger().open_objects -= mReaders + (mWriter ? 1 : 0);
+    }
+}
+
+AcDbObjectId AcDbObject::objectId() const { return AcDbObjectId(mStub); }
+
+Acad::ErrorStatus AcDbObject::setOwnerId(AcDbObjectId objId) {
+    mOwnerId = objId;
+    return Acad::eOk;
+}
+
+AcDbDatabase* AcDbObject::database() const { return mStub ? mStub->database : nullptr; }
+
+void AcDbObject::getAcDbHandle(AcDbHandle& handle) const {
+    handle = mStub ? AcDbHandle(mStub->handle) : AcDbHandle();
+}
+
+Acad::ErrorStatus AcDbObject::close() {
+    if (mStub == nullptr) return Acad::eNotInDatabase;  // a new object: its creator deletes it
+    if (mWriter) {
+        mWriter = false;
+    } else if (mReaders > 0) {
+        --mReaders;
+    } else {
+        korv_host::report_violation("closing an object that is not open: " +
+                                    korv_host::describe(this));
+        return Acad::eNotOpenForRead;
+    }
+    --korv_host::ledger().open_objects;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::cancel() { return close(); }
+
+Acad::ErrorStatus AcDbObject::upgradeOpen() {
+    if (mWriter) return Acad::eWasOpenForWrite;
+    if (mReaders == 0) return Acad::eNotOpenForRead;
+    if (mReaders > 1) return Acad::eWasOpenForRead;
+    mReaders = 0;
+    mWriter = true;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::downgradeOpen() {
+    if (!mWriter) return Acad::eNotOpenForWrite;
+    mWriter = false;
+    mReaders = 1;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::erase(Adesk::Boolean erasing) {
+    if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
+    if (mStub == nullptr) return Acad::eNotInDatabase;
+    if (!erasing && !mErased) return Acad::eWasNotErased;
+    if (erasing && mErased) return Acad::eWasErased;
+    mErased = erasing;
+    return Acad::eOk;
+}
+
+Adesk::Boolean AcDbObject::isReadEnabled() const { return mStub == nullptr || isOpen(); }
+Adesk::Boolean AcDbObject::isWriteEnabled() const { return mStub == nullptr || mWriter; }
+
+void AcDbObject::assertReadEnabled() const {
+    if (!isReadEnabled()) {
+        korv_host::report_violation("reading an object that is not open: " +
+                                    korv_host::describe(this));
+    }
+}
+
+void AcDbObject::assertWriteEnabled(Adesk::Boolean, Adesk::Boolean) {
+    if (!isWriteEnabled()) {
+        korv_host::report_violation("changing an object not open for write: " +
+                                    korv_host::describe(this));
+    }
+}
+
+void AcDbObject::erased(const AcDbObject*, Adesk::Boolean) {}
+void AcDbObject::modified(const AcDbObject*) {}
+
+// ----- entities --------------------------------------------------------------------------
+
+AcDbEntity::~AcDbEntity() = default;
+
+ACHAR* AcDbEntity::layer() const {
+    std::wstring name = L"0";
+    if (auto* record = korv_host::peek<AcDbLayerTableRecord>(mLayerId)) name = record->nameText();
+    AcDbDatabase* db = database();
+    if (db != nullptr && !db->xrefBlockId().isNull()) {
+        if (auto* xref = korv_host::peek<AcDbBlockTableRecord>(db->xrefBlockId())) {
+            name = xref->nameText() + L"|" + name;
+        }
+    }
+    auto* copy = static_cast<ACHAR*>(std::malloc((name.size() + 1) * sizeof(ACHAR)));
+    std::wmemcpy(copy, name.c_str(), name.size() + 1);
+    return copy;
+}
+
+Acad::ErrorStatus AcDbEntity::setLayer(const ACHAR* newVal, Adesk::Boolean, bool) {
+    assertWriteEnabled();
+    if (newVal == nullptr || *newVal == L'\0') return Acad::eInvalidInput;
+    AcDbDatabase* db = database();
+    if (db == nullptr) return Acad::eNoDatabase;
+    auto* table = korv_host::peek<AcDbLayerTable>(db->layerTableId());
+    if (table == nullptr) return Acad::eKeyNotFound;
+    for (const AcDbObjectId& id : table->recordIds()) {
+        auto* record = korv_host::peek<AcDbLayerTableRecord>(id);
+        if (record && !record->isErased() &&
+            korv_host::same_name_ignoring_case(record->nameText(), newVal)) {
+            mLayerId = id;
+            return Acad::eOk;
+        }
+    }
+    return Acad::eKeyNotFound;
+}
+
+Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean, bool) {
+    assertWriteEnabled();
+    auto* record = korv_host::peek<AcDbObject>(newVal);
+    if (record == nullptr || !record->isKindOf(AcDbLayerTableRecord::desc())) {
+        return Acad::eInvalidInput;
+    }
+    if (database() != nullptr && newVal.database() != database()) return Acad::eWrongDatabase;
+    mLayerId = newVal;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::setColorIndex(Adesk::UInt16 color, Adesk::Boolean) {
+    assertWriteEnabled();
+    if (color > 257) return Acad::eInvalidInput;
+    mColorIndex = color;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::setLineWeight(AcDb::LineWeight newVal, Adesk::Boolean) {
+    assertWriteEnabled();
+    mLineWeight = newVal;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean) {
+    assertWriteEnabled();
+    if (pEntity == nullptr) return Acad::eNullEntityPointer;
+    if (database() == nullptr || pEntity->database() == database()) mLayerId = pEntity->mLayerId;
+    mColorIndex = pEntity->mColorIndex;
+    mLineWeight = pEntity->mLineWeight;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d&) { return Acad::eNotApplicable; }
+
+// ----- opening by id -------------------------------------------------------------------
+
+Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
+                                 bool openErased, const AcRxClass* pClass) {
+    pObj = nullptr;
+    if (id.isNull()) return Acad::eNullObjectId;
+    AcDbStub* stub = id;
+    Acad::ErrorStatus es = korv_host::fault_status(HostOp::OpenObject, stub);
+    if (es != Acad::eOk) return es;
+    if (stub->object == nullptr) return Acad::ePermanentlyErased;
+    AcDbObject* object = stub->object;
+    if (object->isErased() && !openErased) return Acad::eWasErased;
+    if (pClass != nullptr && !object->isKindOf(pClass)) return Acad::eNotThatKindOfClass;
+    es = ObjectAccess::open(object, mode);
+    if (es == Acad::eOk) pObj = object;
+    return es;
+}

@@ -1,0 +1,123 @@
+// host_state.h: the host layer's internal state: database internals, the object ledger,
+// fault checks and misuse reports. Only host-layer sources include it.
+#pragma once
+
+#include <acdocman.h>
+#include <dbapserv.h>
+#include <dbmain.h>
+#include <dbsymtb.h>
+#include <host_test/faults.h>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace korv_host {
+
+// ----- faults -------------------------------------------------------------------------
+struct Fault {
+    bool fires = false;
+    int status = 0;
+    bool from_countdown = false;
+};
+// Counts one host operation and tells whether an armed fault fires on it.
+Fault check_fault(host_test::HostOp op, const void* subject);
+// The same, for operations that answer in Acad::ErrorStatus: eOk when nothing fires.
+inline Acad::ErrorStatus fault_status(host_test::HostOp op, const void* subject) {
+    Fault fault = check_fault(op, subject);
+    return fault.fires ? static_cast<Acad::ErrorStatus>(fault.status) : Acad::eOk;
+}
+
+// ----- ledger and misuse ---------------------------------------------------------------
+struct Ledger {
+    long open_objects = 0;
+    long live_iterators = 0;
+    std::vector<std::string> violations;
+};
+Ledger& ledger();
+// Records a use of the host that the real host would tolerate or crash on.
+void report_violation(const std::string& what);
+std::string describe(const AcDbObject* object);
+
+// ----- ids -----------------------------------------------------------------------------
+// Makes a stub (creation serial, never reused) for an object entering a database.
+AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 handle);
+
+// ----- databases -----------------------------------------------------------------------
+class DatabaseImpl {
+public:
+    explicit DatabaseImpl(AcDbDatabase* owner) : self(owner) {}
+
+    AcDbDatabase* self;
+    std::vector<AcDbStub*> stubs;  // every object made resident, in creation order
+    std::unordered_map<Adesk::UInt64, AcDbStub*> by_handle;
+    Adesk::UInt64 next_handle = 1;
+    AcDbObjectId block_table;
+    AcDbObjectId layer_table;
+    AcDbObjectId named_objects;
+    AcDbObjectId layer_zero;
+    std::wstring file_name;
+    std::wstring original_file_name;
+    AcDbObjectId xref_block;  // the host drawing's record, for a reference's database
+    bool has_file_name = false;
+    bool has_original_file_name = false;
+    bool was_read = false;
+    // Databases of external references loaded for this drawing (nested ones included).
+    std::vector<std::unique_ptr<AcDbDatabase>> xref_databases;
+
+    // Makes the object resident with a new handle (or the given one) and opens it for
+    // write, as the host leaves a freshly added object.
+    AcDbObjectId add_object(AcDbObject* object, AcDbObjectId owner, Adesk::UInt64 handle = 0);
+};
+
+std::vector<AcDbDatabase*>& live_databases();
+
+// ----- private state of objects --------------------------------------------------------
+struct ObjectAccess {
+    static AcDbStub*& stub(AcDbObject* object) { return object->mStub; }
+    static void set_owner(AcDbObject* object, AcDbObjectId owner) { object->mOwnerId = owner; }
+    static void open_for_write_as_new(AcDbObject* object);
+    static void delete_by_host(AcDbObject* object) {
+        object->mHostDeleting = true;
+        delete object;
+    }
+    static void set_layer_id(AcDbEntity* entity, AcDbObjectId layer) { entity->mLayerId = layer; }
+    static void set_erased(AcDbObject* object, bool erased) { object->mErased = erased; }
+    static Acad::ErrorStatus open(AcDbObject* object, AcDb::OpenMode mode);
+};
+
+// Host-side access to a record or table without the open ledger (the host's own walks).
+template <class T>
+T* peek(AcDbObjectId id) {
+    AcDbStub* stub = id;
+    return stub && stub->object ? static_cast<T*>(stub->object) : nullptr;
+}
+
+// ----- documents ------------------------------------------------------------------------
+class HostDocument : public AcApDocument {
+public:
+    HostDocument(AcDbDatabase* database, std::wstring file_name, bool owns_database)
+        : mDatabase(database), mFileName(std::move(file_name)), mOwns(owns_database) {}
+    ~HostDocument() override;
+    AcDbDatabase* database() const override { return mDatabase; }
+    const ACHAR* fileName() const override { return mFileName.c_str(); }
+
+private:
+    AcDbDatabase* mDatabase;
+    std::wstring mFileName;
+    bool mOwns;
+};
+
+class HostDocManager : public AcApDocManager {
+public:
+    AcApDocument* curDocument() const override { return current; }
+    AcApDocument* mdiActiveDocument() const override { return current; }
+    int documentCount() const override { return static_cast<int>(documents.size()); }
+
+    std::vector<std::unique_ptr<HostDocument>> documents;
+    AcApDocument* current = nullptr;
+};
+HostDocManager& doc_manager();
+
+}  // namespace korv_host
