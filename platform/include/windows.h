@@ -3,7 +3,10 @@
 // and __declspec(dllexport) becomes default symbol visibility.
 #pragma once
 
+#include <cstddef>  // NULL, as the real header provides it
 #include <cstdint>
+
+#include "guiddef.h"
 
 typedef int BOOL;
 typedef uint32_t DWORD;
@@ -35,7 +38,7 @@ typedef HINSTANCE HMODULE;
 
 #define __declspec(what) KORV_DECLSPEC_##what
 #define KORV_DECLSPEC_dllexport __attribute__((visibility("default")))
-#define KORV_DECLSPEC_dllimport
+#define KORV_DECLSPEC_dllimport __attribute__((visibility("default")))
 #define KORV_DECLSPEC_noinline __attribute__((noinline))
 
 // Win32 file calls used by the module's database utilities (fileapi.h / winbase.h).
