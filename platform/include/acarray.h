@@ -10,7 +10,9 @@ template <class T>
 class AcArray {
 public:
     AcArray() = default;
-    explicit AcArray(int physicalLength) { mItems.reserve(physicalLength > 0 ? physicalLength : 0); }
+    explicit AcArray(int physicalLength) {
+        mItems.reserve(physicalLength > 0 ? physicalLength : 0);
+    }
 
     int length() const { return static_cast<int>(mItems.size()); }
     int logicalLength() const { return length(); }
@@ -34,7 +36,8 @@ public:
     }
     bool contains(const T& value) const {
         for (const auto& item : mItems) {
-            if (item == value) return true;
+            if (item == value)
+                return true;
         }
         return false;
     }

@@ -32,4 +32,6 @@ public:
 
 AcApDocManager* acDocManagerPtr();
 #define acDocManager acDocManagerPtr()
-inline AcApDocument* curDoc() { return acDocManager->curDocument(); }
+inline AcApDocument* curDoc() {
+    return acDocManager->curDocument();
+}

@@ -15,8 +15,8 @@
 int _CrtDbgReportW(int reportType, const wchar_t* fileName, int lineNumber,
                    const wchar_t* moduleName, const wchar_t* format, ...);
 
-#define _ASSERTE(expr)                                                                 \
-    ((!!(expr)) ? (void)0                                                              \
+#define _ASSERTE(expr)                                                                      \
+    ((!!(expr)) ? (void)0                                                                   \
                 : (void)_CrtDbgReportW(_CRT_ASSERT, _CRT_WIDE(__FILE__), __LINE__, nullptr, \
                                        L"%ls", _CRT_WIDE(#expr)))
 #define _ASSERT(expr) _ASSERTE(expr)

@@ -18,9 +18,9 @@ class AcRxClass;
 // Host-internal bookkeeping of one resident object. Module code never touches it.
 class AcDbStub {
 public:
-    Adesk::UInt64 serial = 0;           // creation order, process-wide
-    AcDbDatabase* database = nullptr;   // null once the database is gone
-    AcDbObject* object = nullptr;       // owned by the database; null once it is gone
+    Adesk::UInt64 serial = 0;          // creation order, process-wide
+    AcDbDatabase* database = nullptr;  // null once the database is gone
+    AcDbObject* object = nullptr;      // owned by the database; null once it is gone
     Adesk::UInt64 handle = 0;
 };
 

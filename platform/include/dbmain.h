@@ -220,11 +220,11 @@ inline Acad::ErrorStatus acdbOpenObject(T_OBJECT*& pObj, AcDbObjectId id,
     pObj = static_cast<T_OBJECT*>(object);
     return es;
 }
-inline Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id,
-                                            AcDb::OpenMode mode, bool openErased = false) {
+inline Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
+                                            bool openErased = false) {
     return acdbOpenObject(pObj, id, mode, openErased, nullptr);
 }
-inline Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id,
-                                            AcDb::OpenMode mode, bool openErased = false) {
+inline Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::OpenMode mode,
+                                            bool openErased = false) {
     return acdbOpenObject(pEnt, id, mode, openErased);
 }

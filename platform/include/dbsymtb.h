@@ -156,8 +156,8 @@ public:
     // the record, and stays open for write (the caller closes it).
     Acad::ErrorStatus appendAcDbEntity(AcDbEntity* pEntity);
     Acad::ErrorStatus appendAcDbEntity(AcDbObjectId& pOutputId, AcDbEntity* pEntity);
-    Acad::ErrorStatus newIterator(AcDbBlockTableRecordIterator*& pIterator,
-                                  bool atBeginning = true, bool skipDeleted = true) const;
+    Acad::ErrorStatus newIterator(AcDbBlockTableRecordIterator*& pIterator, bool atBeginning = true,
+                                  bool skipDeleted = true) const;
 
     bool isFromExternalReference() const { return !mPathName.empty(); }
     bool isFromOverlayReference() const { return mOverlaid; }
@@ -180,8 +180,8 @@ public:
     // Host-internal state of the record (entities, references, xref binding).
     struct XrefBinding {
         AcDb::XrefStatus status = AcDb::kXrfNotAnXref;
-        AcDbDatabase* database = nullptr;     // the referenced drawing, when loaded
-        AcDbObjectId referencesFrom;          // nested: the parent database's record
+        AcDbDatabase* database = nullptr;  // the referenced drawing, when loaded
+        AcDbObjectId referencesFrom;       // nested: the parent database's record
     };
     const std::vector<AcDbObjectId>& entityIds() const { return mEntityIds; }
     std::vector<AcDbObjectId>& referenceIds() { return mReferenceIds; }

@@ -17,28 +17,30 @@
 namespace host_test {
 
 enum class HostOp {
-    OpenObject,          // acdbOpenObject and everything that opens by id or name
-    GetBlockTable,       // AcDbDatabase::getBlockTable / getSymbolTable(AcDbBlockTable*&)
-    GetLayerTable,       // AcDbDatabase::getLayerTable / getSymbolTable(AcDbLayerTable*&)
-    NewTableIterator,    // AcDbSymbolTable::newIterator and its typed forms
-    NewEntityIterator,   // AcDbBlockTableRecord::newIterator
-    GetFilename,         // AcDbDatabase::getFilename
+    OpenObject,         // acdbOpenObject and everything that opens by id or name
+    GetBlockTable,      // AcDbDatabase::getBlockTable / getSymbolTable(AcDbBlockTable*&)
+    GetLayerTable,      // AcDbDatabase::getLayerTable / getSymbolTable(AcDbLayerTable*&)
+    NewTableIterator,   // AcDbSymbolTable::newIterator and its typed forms
+    NewEntityIterator,  // AcDbBlockTableRecord::newIterator
+    GetFilename,        // AcDbDatabase::getFilename
     GetBlockReferenceIds,
-    AppendEntity,        // AcDbBlockTableRecord::appendAcDbEntity
-    AddObject,           // AcDbDatabase::addAcDbObject, symbol table add
+    AppendEntity,  // AcDbBlockTableRecord::appendAcDbEntity
+    AddObject,     // AcDbDatabase::addAcDbObject, symbol table add
     ReadDwgFile,
     SaveAs,
-    GetVar,              // acedGetVar (status is an RT code)
-    GetAdsName,          // acdbGetAdsName
-    GetTempPath,         // GetTempPathW (status: the value returned, 0)
-    GetTempFileName,     // GetTempFileNameW
-    CopyFile,            // CopyFileW
+    GetVar,           // acedGetVar (status is an RT code)
+    GetAdsName,       // acdbGetAdsName
+    GetTempPath,      // GetTempPathW (status: the value returned, 0)
+    GetTempFileName,  // GetTempFileNameW
+    CopyFile,         // CopyFileW
 };
 const char* host_op_name(HostOp op);
 
 // The nth next use of op (1 = the very next) fails with status.
 void fail_nth(HostOp op, int nth, int status);
-inline void fail_next(HostOp op, int status) { fail_nth(op, 1, status); }
+inline void fail_next(HostOp op, int status) {
+    fail_nth(op, 1, status);
+}
 // Named point: the nth use of op on that subject fails. The subject is the object's id
 // for OpenObject, the database for database operations, the record for iterators.
 void fail_at(HostOp op, const void* subject, int status, int nth = 1);

@@ -1,0 +1,697 @@
+// Member inventories: records, inventories, the build from a drawing, the registries and
+// the document lifecycle.
+#include "StdAfx.h"
+
+#include "member_inventory.h"
+
+#include <algorithm>
+#include <sstream>
+
+// ----- GUID hash ---------------------------------------------------------------------------
+
+namespace {
+
+uint64_t fnv1a(const unsigned char* bytes, size_t count) {
+    uint64_t hash = 0xcbf29ce484222325ULL;
+    for (size_t i = 0; i < count; ++i) {
+        hash ^= bytes[i];
+        hash *= 0x100000001b3ULL;
+    }
+    return hash;
+}
+
+}  // namespace
+
+size_t Guid_hash::operator()(const GUID& guid) const {
+    unsigned char bytes[sizeof(GUID)];
+    std::memcpy(bytes, &guid, sizeof(GUID));
+    return static_cast<size_t>(fnv1a(bytes, 8) ^ fnv1a(bytes + 8, 8));
+}
+
+// ----- records -------------------------------------------------------------------------------
+
+Inventoried_assembly::Inventoried_assembly(AcDbObjectId member_id, const std::wstring& file_name,
+                                           AcDbObjectId reference_id,
+                                           const AcGePoint3d& start_point, const AcDbHandle& handle,
+                                           const AcGeMatrix3d& transform, const Clip& clip,
+                                           bool is_first_material, bool is_concrete)
+    : m_member_id(member_id),
+      m_file_name(file_name),
+      m_reference_id(reference_id),
+      m_start_point(start_point),
+      m_handle(handle),
+      m_transform(transform),
+      m_clip(clip),
+      m_is_first_material(is_first_material),
+      m_is_concrete(is_concrete) {}
+
+Inventoried_assembly::~Inventoried_assembly() = default;
+
+// ----- record operations ---------------------------------------------------------------------
+
+namespace {
+
+const double kElevationTolerance = 0.0001;
+
+// Opens the record's object for read as a T and asks it; false when it does not open. A
+// library exception is reported and answers false.
+template <class T, class Question>
+bool ask(AcDbObjectId member_id, Question question) {
+    try {
+        AcDbObjectPointer<T> object(member_id, AcDb::kForRead);
+        if (object.openStatus() != Acad::eOk)
+            return false;
+        return question(object.object());
+    } catch (...) {
+        _ASSERTE(false);
+        return false;
+    }
+}
+
+// A bound v of the current drawing as an elevation of the member's drawing: the point
+// (0, 0, v) moved by the transform, measured along the moved Z axis.
+double elevation_in_member_drawing(const AcGeMatrix3d& transform, double v) {
+    const AcGeVector3d z_axis = transform * AcGeVector3d::kZAxis;
+    return z_axis.dotProduct((transform * AcGePoint3d(0.0, 0.0, v)).asVector());
+}
+
+// The shared elevation rule: below the upper bound (exclusive, less the tolerance) at
+// `bottom`, and above the lower bound (plus the tolerance) at `top`.
+bool between_elevations(const AcGeMatrix3d& transform, double bottom, double top, bool has_lower,
+                        double lower, bool has_upper, double upper) {
+    if (has_upper &&
+        elevation_in_member_drawing(transform, upper) - kElevationTolerance <= bottom) {
+        return false;
+    }
+    return !has_lower || top > elevation_in_member_drawing(transform, lower) + kElevationTolerance;
+}
+
+AcGeTol length_tolerance_of(const AcDbObject* member) {
+    AcGeTol tolerance;
+    tolerance.setEqualPoint(KORVget_database_length_tolerance(member->database()));
+    return tolerance;
+}
+
+}  // namespace
+
+bool Inventoried_assembly::is_under_point(const AcGePoint3d&) const {
+    return false;
+}
+bool Inventoried_assembly::starts_at_point(const AcGePoint3d&) const {
+    return false;
+}
+bool Inventoried_assembly::is_under_brace_point(const AcGePoint3d&, bool) const {
+    return false;
+}
+bool Inventoried_assembly::is_under_point_inclusive(const AcGePoint3d&) const {
+    return false;
+}
+bool Inventoried_assembly::is_below_point(const AcGePoint3d&) const {
+    return false;
+}
+bool Inventoried_assembly::is_lateral() const {
+    return false;
+}
+bool Inventoried_assembly::is_cantilever() const {
+    return false;
+}
+bool Inventoried_assembly::in_rectangle(const AcGePoint3d&, const AcGePoint3d&, bool,
+                                        const AcGeVector3d&, bool, bool, double, double) const {
+    return false;
+}
+bool Inventoried_assembly::in_plane_rectangle(const AcGePoint3d&, const AcGePoint3d&, bool) const {
+    return false;
+}
+
+bool Inventoried_assembly::is_wall_between_elevs(bool has_lower, double lower, bool has_upper,
+                                                 double upper) const {
+    return ask<KORVWall_3>(m_member_id, [&](KORVWall_3* wall) {
+        const double base = wall->get_start_point(true).z;
+        const double top =
+            base + std::max(wall->get_start_height(false), wall->get_end_height(false));
+        return between_elevations(m_transform, base, top, has_lower, lower, has_upper, upper);
+    });
+}
+
+bool Inventoried_assembly::is_brace_between_elevs(bool has_lower, double lower, bool has_upper,
+                                                  double upper) const {
+    return ask<KORVLinear_structural_member>(m_member_id, [&](KORVLinear_structural_member* brace) {
+        AcGePoint3d end;
+        brace->get_end_point(end);
+        const double top = std::max(m_start_point.z, end.z);
+        return between_elevations(m_transform, top, top, has_lower, lower, has_upper, upper);
+    });
+}
+
+bool Inventoried_assembly::intersects_segment(const AcGePoint3d& start, const AcGePoint3d& end,
+                                              bool exclude_touching) const {
+    if (start.isEqualTo(end))
+        return false;
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            const AcGePoint3d s = m_transform * start;
+            const AcGePoint3d e = m_transform * end;
+            const AcGePoint3d a = member->get_start_point(true);
+            const AcGePoint3d b = member->get_end_point(true);
+            if (a.isEqualTo(b))
+                return false;
+            AcGePoint3d crossing;
+            if (!AcGeLineSeg3d(s, e).intersectWith(AcGeLineSeg3d(a, b), crossing))
+                return false;
+            const bool touches = crossing.isEqualTo(s) || crossing.isEqualTo(e) ||
+                                 crossing.isEqualTo(a) || crossing.isEqualTo(b);
+            return !(exclude_touching && touches);
+        });
+}
+
+bool Inventoried_assembly::connects_at_point(const AcGePoint3d& point, int& end_index) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            const AcGeTol tolerance = length_tolerance_of(member);
+            const AcGePoint3d p = m_transform * point;
+            if (p.isEqualTo(m_start_point, tolerance)) {
+                end_index = 0;
+                return true;
+            }
+            AcGePoint3d end;
+            member->get_end_point(end);
+            if (p.isEqualTo(end, tolerance)) {
+                end_index = 1;
+                return true;
+            }
+            return false;
+        });
+}
+
+bool Inventoried_assembly::get_end_points(AcGePoint3d& start, AcGePoint3d& end) const {
+    return ask<KORVLinear_structural_member>(m_member_id,
+                                             [&](KORVLinear_structural_member* member) {
+                                                 start = member->get_start_point(true);
+                                                 end = member->get_end_point(true);
+                                                 return true;
+                                             });
+}
+
+bool Inventoried_assembly::is_column_between_elevs(bool has_lower, double lower, bool has_upper,
+                                                   double upper) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* column) {
+            const double bottom = column->get_start_point(true).z;
+            const double top = column->get_end_point(true).z;
+            return between_elevations(m_transform, bottom, top, has_lower, lower, has_upper, upper);
+        });
+}
+
+bool Inventoried_assembly::is_lateral_beam_between_elevs(double lower, bool has_upper,
+                                                         double upper) const {
+    return ask<KORVLinear_structural_member>(m_member_id, [&](KORVLinear_structural_member* beam) {
+        const double lower_bound = elevation_in_member_drawing(m_transform, lower);
+        const double upper_bound = elevation_in_member_drawing(m_transform, upper);
+        auto inside = [&](const AcGePoint3d& p) {
+            return (!has_upper || upper_bound + kElevationTolerance >= p.z) &&
+                   p.z > lower_bound + kElevationTolerance;
+        };
+        return inside(beam->get_start_point(true)) || inside(beam->get_end_point(true));
+    });
+}
+
+bool Inventoried_assembly::starts_at_point_within_tolerance(const AcGePoint3d& point) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            return (m_transform * point)
+                .isEqualTo(member->get_start_point(true), length_tolerance_of(member));
+        });
+}
+
+bool Inventoried_assembly::ends_at_point_within_tolerance(const AcGePoint3d& point) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            return (m_transform * point)
+                .isEqualTo(member->get_end_point(true), length_tolerance_of(member));
+        });
+}
+
+// ----- plan rep and rebar config records -----------------------------------------------------
+
+bool KORVconcrete_plan_rep_inventoried_assembly::get_end_points(AcGePoint3d& start,
+                                                                AcGePoint3d& end) const {
+    return ask<KORVConcrete_lateral_beam_plan_rep>(
+        member_id(), [&](KORVConcrete_lateral_beam_plan_rep* plan_rep) {
+            AcGeMatrix3d start_frame, end_frame;
+            return plan_rep->get_end_points(true, start, end, start_frame, end_frame);
+        });
+}
+
+bool KORVconcrete_plan_rep_inventoried_assembly::is_brace_between_elevs(bool has_lower,
+                                                                        double lower,
+                                                                        bool has_upper,
+                                                                        double upper) const {
+    AcGePoint3d start, end;
+    if (!get_end_points(start, end))
+        return false;
+    return between_elevations(transform(), start.z, end.z, has_lower, lower, has_upper, upper);
+}
+
+bool KORVconcrete_plan_rep_inventoried_assembly::is_cantilever() const {
+    return ask<KORVConcrete_lateral_beam_plan_rep>(
+        member_id(), [](KORVConcrete_lateral_beam_plan_rep* plan_rep) {
+            return plan_rep->isKindOf(KORVConcrete_lat_cant_beam_plan_rep::desc());
+        });
+}
+
+bool KORVconcrete_plan_rep_inventoried_assembly::in_rectangle(const AcGePoint3d&,
+                                                              const AcGePoint3d&, bool,
+                                                              const AcGeVector3d&, bool, bool,
+                                                              double, double) const {
+    return false;
+}
+
+bool KORVWall_rebar_config_inventoried_assembly::get_end_points(AcGePoint3d& start,
+                                                                AcGePoint3d& end) const {
+    return ask<KORVWall_reinforcement>(member_id(), [&](KORVWall_reinforcement* reinforcement) {
+        return reinforcement->get_wall_linear_geometry(start, end);
+    });
+}
+
+bool KORVWall_rebar_config_inventoried_assembly::in_rectangle(const AcGePoint3d&,
+                                                              const AcGePoint3d&, bool,
+                                                              const AcGeVector3d&, bool, bool,
+                                                              double, double) const {
+    return false;
+}
+
+// ----- inventories ---------------------------------------------------------------------------
+
+Member_inventory::Member_inventory(bool collect_plan_reps, bool collect_rebar_configs)
+    : m_collect_plan_reps(collect_plan_reps), m_collect_rebar_configs(collect_rebar_configs) {}
+
+Member_inventory::~Member_inventory() {
+    m_imported_records.clear();
+}
+
+void Member_inventory::add_record(std::unique_ptr<Inventoried_assembly> record) {
+    const Record_key key(record->member_id(), record->reference_id());
+    Inventoried_assembly* raw = record.get();
+    m_owned.push_back(std::move(record));
+    // Scans visit ids in creation order, so new keys mostly go at the end.
+    auto hint = m_records.lower_bound(key);
+    if (hint != m_records.end() && hint->first == key) {
+        hint->second = raw;
+    } else {
+        m_records.emplace_hint(hint, key, raw);
+    }
+}
+
+void Member_inventory::note_member_number(int number) {
+    if (number > m_highest_member_number)
+        m_highest_member_number = number;
+}
+
+void Member_inventory::index_guid(const GUID& guid, Inventoried_assembly* record) {
+    m_imported_records[guid] = record;
+}
+
+void Member_inventory::erase(AcDbObjectId member_id) {
+    auto found = m_records.find(Record_key(member_id, AcDbObjectId::kNull));
+    if (found == m_records.end())
+        return;
+    m_erased_records[member_id] = found->second;
+    m_records.erase(found);
+}
+
+void Member_inventory::restore(AcDbObjectId member_id) {
+    auto found = m_erased_records.find(member_id);
+    if (found == m_erased_records.end())
+        return;
+    m_records[Record_key(member_id, AcDbObjectId::kNull)] = found->second;
+    m_erased_records.erase(found);
+}
+
+Inventoried_assembly* Member_inventory::find_imported(const GUID& guid) const {
+    auto found = m_imported_records.find(guid);
+    return found == m_imported_records.end() ? nullptr : found->second;
+}
+
+// ----- building ------------------------------------------------------------------------------
+
+int member_number(const std::wstring& full_name) {
+    const size_t last_digit = full_name.find_last_of(L"0123456789");
+    if (last_digit == std::wstring::npos)
+        return -1;
+    size_t first_digit = last_digit;
+    while (first_digit > 0 && iswdigit(full_name[first_digit - 1]))
+        --first_digit;
+    std::wistringstream digits(full_name.substr(first_digit));
+    int number = -1;
+    digits >> number;
+    return number;
+}
+
+void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
+                const AcGePoint3d& start_point, const std::wstring& file_name,
+                AcDbObjectId reference_id, const AcGeMatrix3d& transform,
+                const Inventoried_assembly::Clip& clip) {
+    _ASSERTE(a);
+    if (a == nullptr)
+        return;
+    AcDbHandle handle;
+    a->getAcDbHandle(handle);
+    auto record = std::make_unique<Inventoried_assembly>(a->objectId(), file_name, reference_id,
+                                                         start_point, handle, transform, clip,
+                                                         a->is_steel(), a->is_concrete());
+    Inventoried_assembly* filed = record.get();
+    inventory->note_member_number(member_number(a->get_full_member_name(false)));
+    inventory->add_record(std::move(record));
+    if (a->get_imported() != 0) {
+        std::list<GUID> guids;
+        a->get_Vanta_guids(guids);
+        for (const GUID& guid : guids)
+            inventory->index_guid(guid, filed);
+    }
+}
+
+namespace {
+
+// What one scanned block contributes to every record made from it.
+struct Block_context {
+    std::wstring file_name;
+    AcGeMatrix3d placement;  // the member's drawing -> the current drawing
+    AcGeMatrix3d transform;  // the current drawing -> the member's drawing
+    Inventoried_assembly::Clip clip;
+    AcDbObjectId reference_id;
+};
+
+Block_context block_context(AcDbBlockTableRecord* pBlockTableRecord, AcDbBlockReference* reference,
+                            AcDbDatabase* database) {
+    Block_context context;
+    if (reference == nullptr)
+        return context;
+    const ACHAR* name = nullptr;
+    pBlockTableRecord->getName(name);
+    context.file_name = name ? name : L"";
+    context.placement = reference->blockTransform();
+    context.transform = context.placement.inverse();
+    auto& clip = context.clip;
+    KORVget_clip_depth_values(reference, clip.normal, clip.front_on, clip.front_depth, clip.back_on,
+                              clip.back_depth);
+    if (reference->database() == database)
+        context.reference_id = reference->objectId();
+    return context;
+}
+
+template <class Record>
+void add_assembly(Member_inventory* inventory, AcDbEntity* a, const AcGePoint3d& first_point,
+                  const Block_context& context) {
+    _ASSERTE(a);
+    if (a == nullptr)
+        return;
+    AcDbHandle handle;
+    a->getAcDbHandle(handle);
+    inventory->add_record(std::make_unique<Record>(a->objectId(), context.file_name,
+                                                   context.reference_id, first_point, handle,
+                                                   context.transform, context.clip, false, true));
+}
+
+// Files one entity of a scanned block, if the inventory collects its kind.
+void scan_entity(Member_inventory* inventory, KORVMember_test test, AcDbEntity* entity,
+                 const Block_context& context) {
+    if (inventory->collect_plan_reps()) {
+        auto* plan_rep = KORVConcrete_lateral_beam_plan_rep::cast(entity);
+        if (plan_rep == nullptr)
+            return;
+        AcGePoint3d start, end;
+        AcGeMatrix3d start_frame, end_frame;
+        plan_rep->get_end_points(true, start, end, start_frame, end_frame);
+        add_plan_rep(inventory, plan_rep, start, context.file_name, context.reference_id,
+                     context.transform, context.clip);
+    } else if (inventory->collect_rebar_configs()) {
+        auto* reinforcement = KORVWall_reinforcement::cast(entity);
+        if (reinforcement == nullptr)
+            return;
+        AcGePoint3d first, second;
+        if (!reinforcement->get_wall_linear_geometry(first, second))
+            return;
+        add_rebar_config(inventory, reinforcement, first, context.file_name, context.reference_id,
+                         context.transform, context.clip);
+    } else {
+        auto* member = KORVLinear_structural_member::cast(entity);
+        if (member == nullptr || test == nullptr || !(member->*test)())
+            return;
+        const AcGePoint3d start = context.placement * member->get_start_point(true);
+        add_member(inventory, member, start, context.file_name, context.reference_id,
+                   context.transform, context.clip);
+    }
+}
+
+bool scan_block(Member_inventory* inventory, KORVMember_test test,
+                AcDbBlockTableRecord* pBlockTableRecord, AcDbBlockReference* reference,
+                AcDbDatabase* database) {
+    _ASSERTE(pBlockTableRecord);
+    if (pBlockTableRecord == nullptr)
+        return false;
+    const Block_context context = block_context(pBlockTableRecord, reference, database);
+    AcDbBlockTableRecordIterator* raw_iterator = nullptr;
+    Acad::ErrorStatus es = pBlockTableRecord->newIterator(raw_iterator, true, true);
+    _ASSERTE(es == Acad::eOk);
+    if (es != Acad::eOk)
+        return false;
+    std::unique_ptr<AcDbBlockTableRecordIterator> iterator(raw_iterator);
+    for (; !iterator->done(); iterator->step()) {
+        AcDbObjectId entity_id;
+        AcDbEntity* raw_entity = nullptr;
+        if (iterator->getEntityId(entity_id) != Acad::eOk ||
+            iterator->getEntity(raw_entity, AcDb::kForRead, false) != Acad::eOk) {
+            continue;
+        }
+        AcDbEntityPointer entity;
+        entity.acquire(raw_entity);
+        try {
+            scan_entity(inventory, test, entity, context);
+        } catch (...) {
+            _ASSERTE(false);
+        }
+    }
+    return true;
+}
+
+// Scans every insert of the resolved reference, except inserts on frozen layers.
+void scan_reference_inserts(Member_inventory* inventory, KORVMember_test test,
+                            AcDbBlockTableRecord* record, AcDbDatabase* database) {
+    AcDbObjectIdArray reference_ids;
+    record->getBlockReferenceIds(reference_ids, true, false);
+    for (int i = 0; i < reference_ids.length(); ++i) {
+        AcDbObjectPointer<AcDbBlockReference> reference(reference_ids[i], AcDb::kForRead);
+        Acad::ErrorStatus es = reference.openStatus();
+        _ASSERTE(es == Acad::eOk);
+        if (es != Acad::eOk || KORVis_on_frozen_layer(reference))
+            continue;
+        scan_block(inventory, test, record, reference, database);
+    }
+}
+
+bool scan_references(Member_inventory* inventory, AcDbDatabase* db, KORVMember_test test) {
+    _ASSERTE(db);
+    if (db == nullptr)
+        return false;
+    try {
+        AcDbBlockTablePointer block_table(db, AcDb::kForRead);
+        if (block_table.openStatus() != Acad::eOk || block_table.object() == nullptr)
+            return false;
+        AcDbBlockTableIterator* raw_iterator = nullptr;
+        if (block_table->newIterator(raw_iterator, true, true) != Acad::eOk)
+            return false;
+        std::unique_ptr<AcDbBlockTableIterator> iterator(raw_iterator);
+        for (; !iterator->done(); iterator->step()) {
+            AcDbBlockTableRecord* raw_record = nullptr;
+            if (iterator->getRecord(raw_record, AcDb::kForRead, false) != Acad::eOk)
+                continue;
+            AcDbBlockTableRecordPointer record;
+            record.acquire(raw_record);
+            if (record->isFromExternalReference() && record->xrefStatus() == AcDb::kXrfResolved) {
+                scan_reference_inserts(inventory, test, record, db);
+            }
+        }
+        return true;
+    } catch (...) {
+        _ASSERTE(false);
+        return false;
+    }
+}
+
+}  // namespace
+
+bool build(Member_inventory* inventory, AcDbDatabase* database, KORVMember_test test,
+           bool include_references) {
+    try {
+        bool scanned = false;
+        {
+            AcDbBlockTableRecordPointer model_space(ACDB_MODEL_SPACE, database, AcDb::kForRead);
+            if (model_space.openStatus() != Acad::eOk)
+                return false;
+            scanned = scan_block(inventory, test, model_space, nullptr, database);
+        }
+        if (scanned && include_references)
+            return scan_references(inventory, database, test);
+        return scanned;
+    } catch (...) {
+        _ASSERTE(false);
+        return false;
+    }
+}
+
+void add_plan_rep(Member_inventory* inventory, KORVConcrete_lateral_beam_plan_rep* a,
+                  const AcGePoint3d& first_point, const std::wstring& file_name,
+                  AcDbObjectId reference_id, const AcGeMatrix3d& transform,
+                  const Inventoried_assembly::Clip& clip) {
+    Block_context context;
+    context.file_name = file_name;
+    context.reference_id = reference_id;
+    context.transform = transform;
+    context.clip = clip;
+    add_assembly<KORVconcrete_plan_rep_inventoried_assembly>(inventory, a, first_point, context);
+}
+
+void add_rebar_config(Member_inventory* inventory, KORVWall_reinforcement* a,
+                      const AcGePoint3d& first_point, const std::wstring& file_name,
+                      AcDbObjectId reference_id, const AcGeMatrix3d& transform,
+                      const Inventoried_assembly::Clip& clip) {
+    Block_context context;
+    context.file_name = file_name;
+    context.reference_id = reference_id;
+    context.transform = transform;
+    context.clip = clip;
+    add_assembly<KORVWall_rebar_config_inventoried_assembly>(inventory, a, first_point, context);
+}
+
+// ----- registries ----------------------------------------------------------------------------
+
+namespace {
+
+struct Member_registries {
+    Member_registry columns;
+    Member_registry beams;
+    Member_registry braces;
+    Member_registry walls;
+    Member_registry plan_reps;
+    Member_registry rebar_configs;
+    Member_registry concrete_beamlines;
+};
+
+Member_registries& registries() {
+    static Member_registries instance;
+    return instance;
+}
+
+AcApDocument* last_seen_document = nullptr;
+
+// The drawing's name as the host reports it: its file, or for an external reference's
+// database the file it was loaded from.
+std::wstring derived_drawing_name(AcDbDatabase* database) {
+    const ACHAR* pDrawingName = nullptr;
+    if (database->xrefBlockId().isNull()) {
+        database->getFilename(pDrawingName);
+    } else {
+        pDrawingName = database->originalFileName();
+    }
+    _ASSERTE(pDrawingName);
+    return pDrawingName ? pDrawingName : L"";
+}
+
+Member_inventory* current_inventory(Member_inventory* (*lookup)(AcDbDatabase*,
+                                                                const std::wstring&)) {
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    _ASSERTE(db);
+    if (db == nullptr)
+        return nullptr;
+    const ACHAR* drawing_name_ptr = db->originalFileName();
+    _ASSERTE(drawing_name_ptr);
+    return lookup(db, drawing_name_ptr ? drawing_name_ptr : L"");
+}
+
+}  // namespace
+
+Member_inventory* get_member_inventory(Member_registry& registry, AcDbDatabase* database,
+                                       const std::wstring& drawing_name, bool collect_plan_reps,
+                                       bool collect_rebar_configs, KORVMember_test test) {
+    if (database == nullptr)
+        database = acdbHostApplicationServices()->workingDatabase();
+    AcApDocument* document = acDocManagerPtr()->curDocument();
+    if (database == nullptr || document == nullptr)
+        return nullptr;
+    const bool is_reference_database = !database->xrefBlockId().isNull();
+    if (!is_reference_database && database != document->database() && drawing_name.empty()) {
+        return nullptr;
+    }
+    const std::wstring name = drawing_name.empty() ? derived_drawing_name(database) : drawing_name;
+    const Drawing_key key(document, name);
+    auto found = registry.find(key);
+    if (found != registry.end())
+        return found->second.get();
+    auto inventory = std::make_unique<Member_inventory>(collect_plan_reps, collect_rebar_configs);
+    if (!build(inventory.get(), database, test, true))
+        return nullptr;
+    return registry.emplace(key, std::move(inventory)).first->second.get();
+}
+
+Member_inventory* get_column_inventory(AcDbDatabase* database, const std::wstring& drawing_name) {
+    return get_member_inventory(registries().columns, database, drawing_name, false, false,
+                                &KORVLinear_structural_member::is_column);
+}
+Member_inventory* get_beam_inventory(AcDbDatabase* database, const std::wstring& drawing_name) {
+    return get_member_inventory(registries().beams, database, drawing_name, false, false,
+                                &KORVLinear_structural_member::is_beam);
+}
+Member_inventory* get_brace_inventory(AcDbDatabase* database, const std::wstring& drawing_name) {
+    return get_member_inventory(registries().braces, database, drawing_name, false, false,
+                                &KORVLinear_structural_member::is_brace);
+}
+Member_inventory* get_wall_inventory(AcDbDatabase* database, const std::wstring& drawing_name) {
+    return get_member_inventory(registries().walls, database, drawing_name, false, false,
+                                &KORVLinear_structural_member::is_wall);
+}
+Member_inventory* get_plan_rep_inventory(AcDbDatabase* database) {
+    return get_member_inventory(registries().plan_reps, database, std::wstring(), true, false,
+                                nullptr);
+}
+Member_inventory* get_rebar_config_inventory(AcDbDatabase* database) {
+    return get_member_inventory(registries().rebar_configs, database, std::wstring(), false, true,
+                                nullptr);
+}
+
+Member_inventory* current_column_inventory() {
+    return current_inventory(get_column_inventory);
+}
+Member_inventory* current_beam_inventory() {
+    return current_inventory(get_beam_inventory);
+}
+Member_inventory* current_brace_inventory() {
+    return current_inventory(get_brace_inventory);
+}
+Member_inventory* current_wall_inventory() {
+    return current_inventory(get_wall_inventory);
+}
+
+void drop_member_inventories(AcApDocument* document) {
+    auto& all = registries();
+    for (Member_registry* registry :
+         {&all.columns, &all.beams, &all.braces, &all.walls, &all.plan_reps, &all.rebar_configs,
+          &all.concrete_beamlines}) {
+        for (auto entry = registry->begin(); entry != registry->end();) {
+            entry = entry->first.first == document ? registry->erase(entry) : std::next(entry);
+        }
+    }
+}
+
+// ----- document lifecycle exports ------------------------------------------------------------
+
+bool KORVcur_document_has_changed() {
+    AcApDocument* document = acDocManagerPtr()->curDocument();
+    if (document == nullptr || document == last_seen_document)
+        return false;
+    last_seen_document = document;
+    return true;
+}
+
+void KORVinventory_document_to_be_destroyed(AcApDocument* document) {
+    drop_member_inventories(document);
+}

@@ -1,0 +1,41 @@
+// korv_concrete_plan_rep.h: KORVConcrete_lateral_beam_plan_rep, the plan representation of
+// a concrete lateral beam: the beam's outline as drawn on a floor plan, from its start to
+// its end point in its drawing's coordinates.
+#pragma once
+
+#include "StdAfx.h"
+#include "korvdbx_api.h"
+
+class KORVDBX_API KORVConcrete_lateral_beam_plan_rep : public AcDbEntity {
+public:
+    ACRX_DECLARE_MEMBERS(KORVConcrete_lateral_beam_plan_rep);
+    KORVConcrete_lateral_beam_plan_rep();
+    KORVConcrete_lateral_beam_plan_rep(const AcGePoint3d& start, const AcGePoint3d& end);
+    ~KORVConcrete_lateral_beam_plan_rep() override;
+
+    // The plan rep's end points and, for each end, the frame of its end section (origin at
+    // the end, X along the beam). `with_offsets` has no effect in this library. False when
+    // the plan rep has no length.
+    virtual bool get_end_points(bool with_offsets, AcGePoint3d& start, AcGePoint3d& end,
+                                AcGeMatrix3d& start_frame, AcGeMatrix3d& end_frame) const;
+    Acad::ErrorStatus set_end_points(const AcGePoint3d& start, const AcGePoint3d& end);
+
+    // Filing (korvdbx/filing.cpp): each class files its own data after its parent's.
+    Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
+    Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
+    Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
+    Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
+
+private:
+    AcGePoint3d mStart;
+    AcGePoint3d mEnd;
+};
+
+// A cantilever beam's plan rep: supported at its start only.
+class KORVDBX_API KORVConcrete_lat_cant_beam_plan_rep : public KORVConcrete_lateral_beam_plan_rep {
+public:
+    ACRX_DECLARE_MEMBERS(KORVConcrete_lat_cant_beam_plan_rep);
+    KORVConcrete_lat_cant_beam_plan_rep();
+    KORVConcrete_lat_cant_beam_plan_rep(const AcGePoint3d& start, const AcGePoint3d& end);
+    ~KORVConcrete_lat_cant_beam_plan_rep() override;
+};

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build, then the AddressSanitizer +
+# UndefinedBehaviorSanitizer build, then the signature probe against the module's header.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=${KORV_JOBS:-2}
+for preset in default asan; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+    ctest --preset "$preset" -j "$jobs"
+done
+scripts/check-format.sh
+scripts/probe.sh
