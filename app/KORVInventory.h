@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "StdAfx.h"
+#include "korvdbx.h"
 
 #ifdef KORVINVENTORY_EXPORTS
 #define KORVINVENTORY_API __declspec(dllexport)
@@ -50,4 +51,154 @@ KORVINVENTORY_API bool KORVcur_document_has_changed();
 // Drops every inventory kept for the document, which is about to be destroyed.
 KORVINVENTORY_API void KORVinventory_document_to_be_destroyed(AcApDocument* document);
 
+// ----- member maintenance and listing (the current drawing's inventories) -----------------
+
+// Records a member the caller added to the drawing (open member, drawing coordinates).
+KORVINVENTORY_API bool KORVadd_column(KORVLinear_structural_member* member);
+KORVINVENTORY_API bool KORVadd_beam(KORVLinear_structural_member* member);
+KORVINVENTORY_API bool KORVadd_brace(KORVLinear_structural_member* member);
+// Moves the drawing's own member out of the inventory (erasing) or back (not erasing).
+KORVINVENTORY_API bool KORVdelete_column(AcDbObjectId member_id, bool erasing);
+KORVINVENTORY_API bool KORVdelete_beam(AcDbObjectId member_id, bool erasing);
+KORVINVENTORY_API bool KORVdelete_brace(AcDbObjectId member_id);
+// The member imported under the GUID: sets out.id and out.file_name only.
+KORVINVENTORY_API bool KORVget_imported_column(const GUID& guid, KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVget_imported_beam(const GUID& guid, KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVget_imported_brace(const GUID& guid, KORVid_and_filename& out);
+// The next free names: "C", "B" or "BR" followed by the highest number seen plus one.
+KORVINVENTORY_API std::wstring KORVget_new_column_name();
+KORVINVENTORY_API std::wstring KORVget_new_beam_name();
+KORVINVENTORY_API std::wstring KORVget_new_brace_name();
+// All columns once each, in id order (ids is cleared first).
+KORVINVENTORY_API bool KORVget_columns(std::list<AcDbObjectId>& ids);
+// The drawing's own columns (appended).
+KORVINVENTORY_API bool KORVget_columns_in_database(std::list<AcDbObjectId>& ids);
+// kind -1: every record; 0: steel, 1: concrete columns ordered by start point.
+KORVINVENTORY_API bool KORVget_columns_with_filenames(int kind,
+                                                      std::list<KORVid_and_filename>& result);
+
+// ----- region queries ------------------------------------------------------------------------
+
+KORVINVENTORY_API bool KORVfind_columns_in_rectangle(const AcGePoint3d& corner1,
+                                                     const AcGePoint3d& corner2, bool flag,
+                                                     const AcGeVector3d& view_direction,
+                                                     bool clip_1, bool clip_2, double depth_1,
+                                                     double depth_2,
+                                                     std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_beams_in_rectangle(
+    AcDbDatabase* database, const std::wstring& drawing_name, const AcGePoint3d& corner1,
+    const AcGePoint3d& corner2, bool flag, const AcGeVector3d& view_direction, bool clip_1,
+    bool clip_2, double depth_1, double depth_2, std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_braces_in_rectangle(const AcGePoint3d& corner1,
+                                                    const AcGePoint3d& corner2, bool flag,
+                                                    const AcGeVector3d& view_direction, bool clip_1,
+                                                    bool clip_2, double depth_1, double depth_2,
+                                                    std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_walls_in_rectangle(const AcGePoint3d& corner1,
+                                                   const AcGePoint3d& corner2, bool flag,
+                                                   const AcGeVector3d& view_direction, bool clip_1,
+                                                   double depth_1, double depth_2,
+                                                   AcDbDatabase* database,
+                                                   const std::wstring& drawing_name,
+                                                   std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_members_in_rectangle(
+    bool all_beams, bool include_walls, bool flag, const AcGePoint3d& corner1,
+    const AcGePoint3d& corner2, const AcGeVector3d& view_direction, bool clip_1, bool clip_2,
+    double depth_1, double depth_2, AcDbDatabase* database, const std::wstring& drawing_name,
+    std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_columns_in_plane_rectangle(const AcGePoint3d& corner1,
+                                                           const AcGePoint3d& corner2,
+                                                           std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_beams_in_plane_rectangle(const AcGePoint3d& corner1,
+                                                         const AcGePoint3d& corner2, bool flag,
+                                                         std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_braces_in_plane_rectangle(const AcGePoint3d& corner1,
+                                                          const AcGePoint3d& corner2,
+                                                          std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_walls_in_plane_rectangle(const AcGePoint3d& corner1,
+                                                         const AcGePoint3d& corner2,
+                                                         std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_beams_intersecting_segment(const AcGePoint3d& start,
+                                                           const AcGePoint3d& end,
+                                                           bool exclude_touching,
+                                                           std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_columns_between_elevs(bool has_lower, double lower, bool has_upper,
+                                                      double upper,
+                                                      std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_walls_between_elevs(bool has_lower, double lower, bool has_upper,
+                                                    double upper,
+                                                    std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_braces_between_elevs(bool has_lower, double lower, bool has_upper,
+                                                     double upper,
+                                                     std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_lat_beams_between_elevs(double lower, bool has_upper, double upper,
+                                                        std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_walls_starting_or_ending_at_point(
+    const AcGePoint3d& point, const AcDbObjectId& exclude, std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_layout_columns(const AcGePoint3d& start, const AcGePoint3d& end,
+                                               const std::list<double>& elevations,
+                                               std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_layout_beams(const AcGePoint3d& start, const AcGePoint3d& end,
+                                             const std::list<double>& elevations,
+                                             std::list<KORVid_and_filename>& result);
+
+// ----- support relation queries --------------------------------------------------------------
+
+// Single answers: true when found; only out.id and out.file_name are written.
+KORVINVENTORY_API bool KORVfind_underlying_column(const AcGePoint3d& point,
+                                                  const AcDbObjectId& exclude,
+                                                  KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_underlying_concrete_column(const AcGePoint3d& point,
+                                                           const AcDbObjectId& exclude,
+                                                           AcDbDatabase* database,
+                                                           const std::wstring& drawing_name,
+                                                           KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_underlying_wall(const AcGePoint3d& point,
+                                                const AcDbObjectId& exclude,
+                                                KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_underlying_beam(const AcGePoint3d& point1,
+                                                const AcGePoint3d& point2,
+                                                const AcDbObjectId& exclude,
+                                                KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_Vanta_brace_underlying_beam(const AcGePoint3d& point1,
+                                                            const AcGePoint3d& point2,
+                                                            const AcDbObjectId& exclude,
+                                                            KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_starting_column(const AcGePoint3d& point,
+                                                const AcDbObjectId& exclude,
+                                                KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_starting_concrete_column(const AcGePoint3d& point,
+                                                         const AcDbObjectId& exclude,
+                                                         AcDbDatabase* database,
+                                                         const std::wstring& drawing_name,
+                                                         KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_ending_column(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                                              KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_wall_below(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                                           KORVid_and_filename& out);
+KORVINVENTORY_API bool KORVfind_connecting_beams(const AcGePoint3d& point,
+                                                 const AcDbObjectId& exclude,
+                                                 std::list<KORVid_and_filename>& result);
+// (member id, 0) for an unsupported start, (member id, 1) for an unsupported end.
+KORVINVENTORY_API bool KORVget_unsupported_columns(std::list<std::pair<AcDbObjectId, int>>& result);
+KORVINVENTORY_API bool KORVget_unsupported_beams(std::list<std::pair<AcDbObjectId, int>>& result);
+// The drawing's own beams.
+KORVINVENTORY_API bool KORVget_gravity_beams_in_database(std::list<AcDbObjectId>& result);
+
+// ----- concrete assemblies --------------------------------------------------------------------
+
+KORVINVENTORY_API bool KORVfind_concrete_plan_reps_in_rectangle(
+    bool flag, const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+    const AcGeVector3d& view_direction, bool clip_1, bool clip_2, double depth_1, double depth_2,
+    AcDbDatabase* database, std::list<KORVid_and_filename>& result);
+KORVINVENTORY_API bool KORVfind_rebar_configs_in_rectangle(bool flag, const AcGePoint3d& corner1,
+                                                           const AcGePoint3d& corner2,
+                                                           const AcGeVector3d& view_direction,
+                                                           bool clip_1, bool clip_2, double depth_1,
+                                                           double depth_2, AcDbDatabase* database,
+                                                           std::list<KORVid_and_filename>& result);
+
 }  // extern "C"
+
+// Exported under its decorated (C++) name.
+KORVINVENTORY_API bool KORVget_imported_wall(const GUID& guid, KORVid_and_filename& out);

@@ -5,7 +5,11 @@
 #include "member_inventory.h"
 
 #include <algorithm>
+#include <deque>
+#include <set>
 #include <sstream>
+
+#include "template.h"
 
 // ----- GUID hash ---------------------------------------------------------------------------
 
@@ -92,35 +96,102 @@ AcGeTol length_tolerance_of(const AcDbObject* member) {
     return tolerance;
 }
 
+// The window moved into the member's drawing: corners by the transform, the view
+// direction as a vector (not normalised), and each depth re-measured along it.
+struct Moved_window {
+    AcGePoint3d corner1, corner2;
+    AcGeVector3d view_direction;
+    double depth_1 = 0.0, depth_2 = 0.0;
+};
+
+Moved_window move_window(const AcGeMatrix3d& transform, const AcGePoint3d& corner1,
+                         const AcGePoint3d& corner2, const AcGeVector3d& view_direction,
+                         double depth_1, double depth_2) {
+    Moved_window moved;
+    moved.corner1 = transform * corner1;
+    moved.corner2 = transform * corner2;
+    moved.view_direction = transform * view_direction;
+    auto depth = [&](double d) {
+        const AcGePoint3d at = transform * (AcGePoint3d::kOrigin + view_direction * d);
+        return moved.view_direction.dotProduct(at.asVector());
+    };
+    moved.depth_1 = depth(depth_1);
+    moved.depth_2 = depth(depth_2);
+    return moved;
+}
+
 }  // namespace
 
-bool Inventoried_assembly::is_under_point(const AcGePoint3d&) const {
-    return false;
+bool Inventoried_assembly::is_under_point(const AcGePoint3d& point) const {
+    return ask<KORVLinear_structural_member>(m_member_id,
+                                             [&](KORVLinear_structural_member* member) {
+                                                 return member->is_under_point(m_transform * point);
+                                             });
 }
-bool Inventoried_assembly::starts_at_point(const AcGePoint3d&) const {
-    return false;
+
+bool Inventoried_assembly::starts_at_point(const AcGePoint3d& point) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            return member->starts_at_point(m_transform * point);
+        });
 }
-bool Inventoried_assembly::is_under_brace_point(const AcGePoint3d&, bool) const {
-    return false;
+
+bool Inventoried_assembly::is_under_brace_point(const AcGePoint3d& point, bool flag) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            return member->is_under_brace_point(m_transform * point, flag);
+        });
 }
-bool Inventoried_assembly::is_under_point_inclusive(const AcGePoint3d&) const {
-    return false;
+
+bool Inventoried_assembly::is_under_point_inclusive(const AcGePoint3d& point) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            return member->is_under_point_inclusive(m_transform * point, true);
+        });
 }
-bool Inventoried_assembly::is_below_point(const AcGePoint3d&) const {
-    return false;
+
+bool Inventoried_assembly::is_below_point(const AcGePoint3d& point) const {
+    return ask<KORVLinear_structural_member>(m_member_id,
+                                             [&](KORVLinear_structural_member* member) {
+                                                 return member->is_below_point(m_transform * point);
+                                             });
 }
+
 bool Inventoried_assembly::is_lateral() const {
-    return false;
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [](KORVLinear_structural_member* member) { return member->is_lateral(); });
 }
+
 bool Inventoried_assembly::is_cantilever() const {
     return false;
 }
-bool Inventoried_assembly::in_rectangle(const AcGePoint3d&, const AcGePoint3d&, bool,
-                                        const AcGeVector3d&, bool, bool, double, double) const {
-    return false;
+
+bool Inventoried_assembly::in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+                                        bool flag, const AcGeVector3d& view_direction, bool clip_1,
+                                        bool clip_2, double depth_1, double depth_2) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            const Moved_window w =
+                move_window(m_transform, corner1, corner2, view_direction, depth_1, depth_2);
+            if (view_direction.isPerpendicularTo(AcGeVector3d::kZAxis)) {
+                return member->in_rectangle_horizontal_view(w.corner1, w.corner2, flag,
+                                                            w.view_direction, clip_1, clip_2,
+                                                            w.depth_1, w.depth_2);
+            }
+            return member->in_rectangle(w.corner1, w.corner2, flag, w.view_direction, clip_1,
+                                        clip_2, w.depth_1, w.depth_2);
+        });
 }
-bool Inventoried_assembly::in_plane_rectangle(const AcGePoint3d&, const AcGePoint3d&, bool) const {
-    return false;
+
+bool Inventoried_assembly::in_plane_rectangle(const AcGePoint3d& corner1,
+                                              const AcGePoint3d& corner2, bool flag) const {
+    return ask<KORVLinear_structural_member>(
+        m_member_id, [&](KORVLinear_structural_member* member) {
+            const bool clip_along_z = m_clip.normal.isParallelTo(AcGeVector3d::kZAxis);
+            return member->in_plane_rectangle(m_transform * corner1, m_transform * corner2, flag,
+                                              m_clip.front_on && clip_along_z, m_clip.front_depth,
+                                              m_clip.back_on && clip_along_z, m_clip.back_depth);
+        });
 }
 
 bool Inventoried_assembly::is_wall_between_elevs(bool has_lower, double lower, bool has_upper,
@@ -259,11 +330,19 @@ bool KORVconcrete_plan_rep_inventoried_assembly::is_cantilever() const {
         });
 }
 
-bool KORVconcrete_plan_rep_inventoried_assembly::in_rectangle(const AcGePoint3d&,
-                                                              const AcGePoint3d&, bool,
-                                                              const AcGeVector3d&, bool, bool,
-                                                              double, double) const {
-    return false;
+bool KORVconcrete_plan_rep_inventoried_assembly::in_rectangle(const AcGePoint3d& corner1,
+                                                              const AcGePoint3d& corner2, bool flag,
+                                                              const AcGeVector3d& view_direction,
+                                                              bool clip_1, bool clip_2,
+                                                              double depth_1,
+                                                              double depth_2) const {
+    return ask<KORVConcrete_lateral_beam_plan_rep>(
+        member_id(), [&](KORVConcrete_lateral_beam_plan_rep* plan_rep) {
+            const Moved_window w =
+                move_window(transform(), corner1, corner2, view_direction, depth_1, depth_2);
+            return plan_rep->in_rectangle(w.corner1, w.corner2, flag, w.view_direction, clip_1,
+                                          clip_2, w.depth_1, w.depth_2);
+        });
 }
 
 bool KORVWall_rebar_config_inventoried_assembly::get_end_points(AcGePoint3d& start,
@@ -273,11 +352,37 @@ bool KORVWall_rebar_config_inventoried_assembly::get_end_points(AcGePoint3d& sta
     });
 }
 
-bool KORVWall_rebar_config_inventoried_assembly::in_rectangle(const AcGePoint3d&,
-                                                              const AcGePoint3d&, bool,
-                                                              const AcGeVector3d&, bool, bool,
-                                                              double, double) const {
-    return false;
+bool KORVWall_rebar_config_inventoried_assembly::in_rectangle(const AcGePoint3d& corner1,
+                                                              const AcGePoint3d& corner2, bool flag,
+                                                              const AcGeVector3d& view_direction,
+                                                              bool clip_1, bool clip_2,
+                                                              double depth_1,
+                                                              double depth_2) const {
+    std::deque<AcDbObjectId> hosts;
+    if (!ask<KORVWall_reinforcement>(member_id(), [&](KORVWall_reinforcement* reinforcement) {
+            reinforcement->get_hosts_ids(hosts);
+            return true;
+        })) {
+        return false;
+    }
+    const Moved_window w =
+        move_window(transform(), corner1, corner2, view_direction, depth_1, depth_2);
+    bool found = false;
+    for (const AcDbObjectId& host_id : hosts) {
+        bool opened = false;
+        const bool inside =
+            ask<KORVLinear_structural_member>(host_id, [&](KORVLinear_structural_member* host) {
+                opened = true;
+                return host->in_rectangle(w.corner1, w.corner2, flag, w.view_direction, clip_1,
+                                          clip_2, w.depth_1, w.depth_2);
+            });
+        if (!opened)
+            continue;
+        found = true;
+        if (!inside)
+            return false;
+    }
+    return found;
 }
 
 // ----- inventories ---------------------------------------------------------------------------
@@ -694,4 +799,684 @@ bool KORVcur_document_has_changed() {
 
 void KORVinventory_document_to_be_destroyed(AcApDocument* document) {
     drop_member_inventories(document);
+}
+
+// ----- exported calls: shared shapes ---------------------------------------------------------
+
+namespace {
+
+// Runs an exported call's body; an exception that escaped every narrower handler is
+// reported and answers false, so none crosses the interface.
+template <class Body>
+bool guarded(Body body) {
+    try {
+        return body();
+    } catch (...) {
+        _ASSERTE(false);
+        return false;
+    }
+}
+
+typedef std::list<KORVid_and_filename> Result_list;
+
+struct Window {
+    AcGePoint3d corner1, corner2;
+    bool flag;
+    AcGeVector3d view_direction;
+    bool clip_1, clip_2;
+    double depth_1, depth_2;
+};
+
+std::vector<const Inventoried_assembly*> records_in_window(const Member_inventory& inventory,
+                                                           const Window& w) {
+    std::vector<const Inventoried_assembly*> found;
+    for (const auto& entry : inventory.records()) {
+        if (entry.second->in_rectangle(w.corner1, w.corner2, w.flag, w.view_direction, w.clip_1,
+                                       w.clip_2, w.depth_1, w.depth_2)) {
+            found.push_back(entry.second);
+        }
+    }
+    return found;
+}
+
+// Every record in the window, with its handle as text.
+void append_in_window(const Member_inventory& inventory, const Window& w, Result_list& result) {
+    for (const Inventoried_assembly* record : records_in_window(inventory, w)) {
+        result.emplace_back(record->member_id(), record->file_name(), record->reference_id(),
+                            record->handle());
+    }
+}
+
+// Every lateral record in the window, without handles.
+void append_lateral_in_window(const Member_inventory& inventory, const Window& w,
+                              Result_list& result) {
+    for (const Inventoried_assembly* record : records_in_window(inventory, w)) {
+        if (record->is_lateral())
+            result.push_back(record->id_and_filename());
+    }
+}
+
+bool rectangle_query(Member_inventory* inventory, const Window& w, Result_list& result) {
+    if (inventory == nullptr)
+        return false;
+    append_in_window(*inventory, w, result);
+    return true;
+}
+
+// Appends the records the test accepts, in inventory order.
+template <class Test>
+bool append_matching(Member_inventory* inventory, Result_list& result, Test test) {
+    if (inventory == nullptr)
+        return false;
+    for (const auto& entry : inventory->records()) {
+        if (test(*entry.second))
+            result.push_back(entry.second->id_and_filename());
+    }
+    return true;
+}
+
+}  // namespace
+
+// ----- member maintenance and listing ---------------------------------------------------------
+
+namespace {
+
+bool add_to(Member_inventory* inventory, KORVLinear_structural_member* member) {
+    if (inventory == nullptr)
+        return false;
+    const AcGePoint3d start = member ? member->get_start_point(true) : AcGePoint3d::kOrigin;
+    add_member(inventory, member, start, std::wstring(), AcDbObjectId::kNull,
+               AcGeMatrix3d::kIdentity, Inventoried_assembly::Clip());
+    return true;
+}
+
+bool delete_from(Member_inventory* inventory, AcDbObjectId member_id, bool erasing) {
+    if (inventory == nullptr)
+        return false;
+    if (erasing) {
+        inventory->erase(member_id);
+    } else {
+        inventory->restore(member_id);
+    }
+    return true;
+}
+
+bool find_imported_in(Member_inventory* inventory, const GUID& guid, KORVid_and_filename& out) {
+    if (inventory == nullptr)
+        return false;
+    const Inventoried_assembly* record = inventory->find_imported(guid);
+    if (record == nullptr)
+        return false;
+    out.id = record->member_id();
+    out.file_name = record->file_name();
+    return true;
+}
+
+std::wstring new_name(Member_inventory* inventory, const wchar_t* prefix) {
+    if (inventory == nullptr)
+        return prefix;
+    std::wostringstream name;
+    name << prefix << inventory->highest_member_number() + 1;
+    return name.str();
+}
+
+}  // namespace
+
+bool KORVadd_column(KORVLinear_structural_member* member) {
+    return guarded([&] { return add_to(current_column_inventory(), member); });
+}
+bool KORVadd_beam(KORVLinear_structural_member* member) {
+    return guarded([&] { return add_to(current_beam_inventory(), member); });
+}
+bool KORVadd_brace(KORVLinear_structural_member* member) {
+    return guarded([&] { return add_to(current_brace_inventory(), member); });
+}
+
+bool KORVdelete_column(AcDbObjectId member_id, bool erasing) {
+    return guarded([&] { return delete_from(current_column_inventory(), member_id, erasing); });
+}
+bool KORVdelete_beam(AcDbObjectId member_id, bool erasing) {
+    return guarded([&] { return delete_from(current_beam_inventory(), member_id, erasing); });
+}
+bool KORVdelete_brace(AcDbObjectId member_id) {
+    return guarded([&] { return delete_from(current_brace_inventory(), member_id, true); });
+}
+
+bool KORVget_imported_column(const GUID& guid, KORVid_and_filename& out) {
+    return guarded([&] { return find_imported_in(current_column_inventory(), guid, out); });
+}
+bool KORVget_imported_beam(const GUID& guid, KORVid_and_filename& out) {
+    return guarded([&] { return find_imported_in(current_beam_inventory(), guid, out); });
+}
+bool KORVget_imported_brace(const GUID& guid, KORVid_and_filename& out) {
+    return guarded([&] { return find_imported_in(current_brace_inventory(), guid, out); });
+}
+bool KORVget_imported_wall(const GUID& guid, KORVid_and_filename& out) {
+    return guarded([&] { return find_imported_in(current_wall_inventory(), guid, out); });
+}
+
+std::wstring KORVget_new_column_name() {
+    try {
+        return new_name(current_column_inventory(), L"C");
+    } catch (...) {
+        _ASSERTE(false);
+        return L"C";
+    }
+}
+std::wstring KORVget_new_beam_name() {
+    try {
+        return new_name(current_beam_inventory(), L"B");
+    } catch (...) {
+        _ASSERTE(false);
+        return L"B";
+    }
+}
+std::wstring KORVget_new_brace_name() {
+    try {
+        return new_name(current_brace_inventory(), L"BR");
+    } catch (...) {
+        _ASSERTE(false);
+        return L"BR";
+    }
+}
+
+bool KORVget_columns(std::list<AcDbObjectId>& ids) {
+    return guarded([&] {
+        Member_inventory* inventory = current_column_inventory();
+        if (inventory == nullptr)
+            return false;
+        std::set<AcDbObjectId> distinct;
+        for (const auto& entry : inventory->records())
+            distinct.insert(entry.first.first);
+        ids.assign(distinct.begin(), distinct.end());
+        return true;
+    });
+}
+
+bool KORVget_columns_in_database(std::list<AcDbObjectId>& ids) {
+    return guarded([&] {
+        Member_inventory* inventory = current_column_inventory();
+        if (inventory == nullptr)
+            return false;
+        for (const auto& entry : inventory->records()) {
+            if (entry.second->file_name().empty())
+                ids.push_back(entry.second->member_id());
+        }
+        return true;
+    });
+}
+
+bool KORVget_columns_with_filenames(int kind, std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        Member_inventory* inventory = current_column_inventory();
+        if (inventory == nullptr)
+            return false;
+        if (kind == -1) {
+            for (const auto& entry : inventory->records()) {
+                result.push_back(entry.second->id_and_filename());
+            }
+        } else if (kind == 0 || kind == 1) {
+            std::multimap<AcGePoint3d, KORVid_and_filename, KORVPoint3d_less> by_start;
+            for (const auto& entry : inventory->records()) {
+                const Inventoried_assembly& record = *entry.second;
+                if (kind == 0 ? record.is_first_material() : record.is_concrete()) {
+                    by_start.emplace(record.start_point(), record.id_and_filename());
+                }
+            }
+            std::list<AcGePoint3d> start_points;
+            get_keys_and_values(by_start, start_points, result);
+        } else {
+            _ASSERTE(false);
+        }
+        return true;
+    });
+}
+
+// ----- region queries --------------------------------------------------------------------------
+
+bool KORVfind_columns_in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+                                   bool flag, const AcGeVector3d& view_direction, bool clip_1,
+                                   bool clip_2, double depth_1, double depth_2,
+                                   std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        const Window w{corner1, corner2, flag, view_direction, clip_1, clip_2, depth_1, depth_2};
+        return rectangle_query(current_column_inventory(), w, result);
+    });
+}
+
+bool KORVfind_beams_in_rectangle(AcDbDatabase* database, const std::wstring& drawing_name,
+                                 const AcGePoint3d& corner1, const AcGePoint3d& corner2, bool flag,
+                                 const AcGeVector3d& view_direction, bool clip_1, bool clip_2,
+                                 double depth_1, double depth_2,
+                                 std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        const Window w{corner1, corner2, flag, view_direction, clip_1, clip_2, depth_1, depth_2};
+        return rectangle_query(get_beam_inventory(database, drawing_name), w, result);
+    });
+}
+
+bool KORVfind_braces_in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2, bool flag,
+                                  const AcGeVector3d& view_direction, bool clip_1, bool clip_2,
+                                  double depth_1, double depth_2,
+                                  std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        const Window w{corner1, corner2, flag, view_direction, clip_1, clip_2, depth_1, depth_2};
+        return rectangle_query(current_brace_inventory(), w, result);
+    });
+}
+
+bool KORVfind_walls_in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2, bool flag,
+                                 const AcGeVector3d& view_direction, bool clip_1, double depth_1,
+                                 double depth_2, AcDbDatabase* database,
+                                 const std::wstring& drawing_name,
+                                 std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        const Window w{corner1, corner2, flag, view_direction, clip_1, true, depth_1, depth_2};
+        return rectangle_query(get_wall_inventory(database, drawing_name), w, result);
+    });
+}
+
+bool KORVfind_members_in_rectangle(bool all_beams, bool include_walls, bool flag,
+                                   const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+                                   const AcGeVector3d& view_direction, bool clip_1, bool clip_2,
+                                   double depth_1, double depth_2, AcDbDatabase* database,
+                                   const std::wstring& drawing_name,
+                                   std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        const Window w{corner1, corner2, flag, view_direction, clip_1, clip_2, depth_1, depth_2};
+        Member_inventory* col_inventory = get_column_inventory(database, drawing_name);
+        _ASSERTE(col_inventory);
+        if (col_inventory == nullptr)
+            return false;
+        append_in_window(*col_inventory, w, result);
+        Member_inventory* beam_inventory = get_beam_inventory(database, drawing_name);
+        _ASSERTE(beam_inventory);
+        if (beam_inventory == nullptr)
+            return false;
+        if (all_beams) {
+            append_in_window(*beam_inventory, w, result);
+        } else {
+            append_lateral_in_window(*beam_inventory, w, result);
+        }
+        Member_inventory* brace_inventory = get_brace_inventory(database, drawing_name);
+        _ASSERTE(brace_inventory);
+        if (brace_inventory == nullptr)
+            return false;
+        append_in_window(*brace_inventory, w, result);
+        if (include_walls) {
+            if (Member_inventory* walls = get_wall_inventory(database, drawing_name)) {
+                append_in_window(*walls, w, result);
+            }
+        }
+        return true;
+    });
+}
+
+namespace {
+
+bool plane_rectangle_query(Member_inventory* inventory, const AcGePoint3d& corner1,
+                           const AcGePoint3d& corner2, bool flag, Result_list& result) {
+    return append_matching(inventory, result, [&](const Inventoried_assembly& record) {
+        return record.in_plane_rectangle(corner1, corner2, flag);
+    });
+}
+
+}  // namespace
+
+bool KORVfind_columns_in_plane_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+                                         std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return plane_rectangle_query(current_column_inventory(), corner1, corner2, true, result);
+    });
+}
+
+bool KORVfind_beams_in_plane_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+                                       bool flag, std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return plane_rectangle_query(current_beam_inventory(), corner1, corner2, flag, result);
+    });
+}
+
+bool KORVfind_braces_in_plane_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+                                        std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return plane_rectangle_query(current_brace_inventory(), corner1, corner2, false, result);
+    });
+}
+
+bool KORVfind_walls_in_plane_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+                                       std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return plane_rectangle_query(current_wall_inventory(), corner1, corner2, true, result);
+    });
+}
+
+bool KORVfind_beams_intersecting_segment(const AcGePoint3d& start, const AcGePoint3d& end,
+                                         bool exclude_touching,
+                                         std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return append_matching(current_beam_inventory(), result,
+                               [&](const Inventoried_assembly& record) {
+                                   return record.intersects_segment(start, end, exclude_touching);
+                               });
+    });
+}
+
+bool KORVfind_columns_between_elevs(bool has_lower, double lower, bool has_upper, double upper,
+                                    std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return append_matching(
+            current_column_inventory(), result, [&](const Inventoried_assembly& record) {
+                return record.is_column_between_elevs(has_lower, lower, has_upper, upper);
+            });
+    });
+}
+
+bool KORVfind_walls_between_elevs(bool has_lower, double lower, bool has_upper, double upper,
+                                  std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return append_matching(
+            current_wall_inventory(), result, [&](const Inventoried_assembly& record) {
+                return record.is_wall_between_elevs(has_lower, lower, has_upper, upper);
+            });
+    });
+}
+
+bool KORVfind_braces_between_elevs(bool has_lower, double lower, bool has_upper, double upper,
+                                   std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return append_matching(
+            current_brace_inventory(), result, [&](const Inventoried_assembly& record) {
+                return record.is_brace_between_elevs(has_lower, lower, has_upper, upper);
+            });
+    });
+}
+
+bool KORVfind_lat_beams_between_elevs(double lower, bool has_upper, double upper,
+                                      std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return append_matching(
+            current_beam_inventory(), result, [&](const Inventoried_assembly& record) {
+                return !record.file_name().empty() && record.is_lateral() &&
+                       record.is_lateral_beam_between_elevs(lower, has_upper, upper);
+            });
+    });
+}
+
+bool KORVfind_walls_starting_or_ending_at_point(const AcGePoint3d& point,
+                                                const AcDbObjectId& exclude,
+                                                std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        Member_inventory* walls = current_wall_inventory();
+        append_matching(walls, result, [&](const Inventoried_assembly& record) {
+            return record.member_id() != exclude && record.starts_at_point_within_tolerance(point);
+        });
+        return append_matching(walls, result, [&](const Inventoried_assembly& record) {
+            return record.member_id() != exclude && record.ends_at_point_within_tolerance(point);
+        });
+    });
+}
+
+namespace {
+
+// Every record that repeats start-end at one of the elevations, once per matching one.
+void append_layout_copies(const Member_inventory& inventory, const AcGePoint3d& start,
+                          const AcGePoint3d& end, const std::list<double>& elevations,
+                          Result_list& result) {
+    for (const auto& entry : inventory.records()) {
+        const Inventoried_assembly& record = *entry.second;
+        AcGePoint3d record_start, record_end;
+        if (!record.get_end_points(record_start, record_end))
+            continue;
+        for (double h : elevations) {
+            const AcGePoint3d a(start.x, start.y, start.z + h);
+            const AcGePoint3d b(end.x, end.y, end.z + h);
+            if (record_start.isEqualTo(record.transform() * a) &&
+                record_end.isEqualTo(record.transform() * b)) {
+                result.push_back(record.id_and_filename());
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool KORVfind_layout_columns(const AcGePoint3d& start, const AcGePoint3d& end,
+                             const std::list<double>& elevations,
+                             std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        Member_inventory* col_inventory = current_column_inventory();
+        _ASSERTE(col_inventory);
+        if (col_inventory == nullptr)
+            return false;
+        append_layout_copies(*col_inventory, start, end, elevations, result);
+        return true;
+    });
+}
+
+bool KORVfind_layout_beams(const AcGePoint3d& start, const AcGePoint3d& end,
+                           const std::list<double>& elevations,
+                           std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        Member_inventory* beam_inventory = current_beam_inventory();
+        _ASSERTE(beam_inventory);
+        if (beam_inventory == nullptr)
+            return false;
+        append_layout_copies(*beam_inventory, start, end, elevations, result);
+        return true;
+    });
+}
+
+// ----- support relation queries ----------------------------------------------------------------
+
+namespace {
+
+// The first record in inventory order, other than the excluded member, that the test
+// accepts: its id and file name go to out.
+template <class Test>
+bool find_first(Member_inventory* inventory, const AcDbObjectId& exclude, KORVid_and_filename& out,
+                Test test) {
+    if (inventory == nullptr)
+        return false;
+    for (const auto& entry : inventory->records()) {
+        const Inventoried_assembly& record = *entry.second;
+        if (record.member_id() == exclude || !test(record))
+            continue;
+        out.id = record.member_id();
+        out.file_name = record.file_name();
+        return true;
+    }
+    return false;
+}
+
+// Under point1, and not lying along the segment to point2 (unless both are one point).
+template <class FirstTest>
+bool under_two_points(const Inventoried_assembly& record, const AcGePoint3d& point1,
+                      const AcGePoint3d& point2, FirstTest first_test) {
+    if (!first_test(record))
+        return false;
+    return point1.isEqualTo(point2) || !record.is_under_point_inclusive(point2);
+}
+
+bool append_unsupported_ends(Member_inventory* inventory,
+                             std::list<std::pair<AcDbObjectId, int>>& result) {
+    if (inventory == nullptr)
+        return false;
+    for (const auto& entry : inventory->records()) {
+        try {
+            AcDbObjectPointer<KORVLinear_structural_member> member(entry.second->member_id(),
+                                                                   AcDb::kForRead);
+            if (member.openStatus() != Acad::eOk)
+                continue;
+            if (member->is_unsupported_start())
+                result.emplace_back(member->objectId(), 0);
+            if (member->is_unsupported_end())
+                result.emplace_back(member->objectId(), 1);
+        } catch (...) {
+            _ASSERTE(false);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool KORVfind_underlying_column(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                                KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(
+            current_column_inventory(), exclude, out, [&](const Inventoried_assembly& record) {
+                return under_two_points(record, point, point,
+                                        [&](const auto& r) { return r.is_under_point(point); });
+            });
+    });
+}
+
+bool KORVfind_underlying_concrete_column(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                                         AcDbDatabase* database, const std::wstring& drawing_name,
+                                         KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(get_column_inventory(database, drawing_name), exclude, out,
+                          [&](const Inventoried_assembly& record) {
+                              return record.is_concrete() &&
+                                     under_two_points(record, point, point, [&](const auto& r) {
+                                         return r.is_under_point(point);
+                                     });
+                          });
+    });
+}
+
+bool KORVfind_underlying_wall(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                              KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(
+            current_wall_inventory(), exclude, out, [&](const Inventoried_assembly& record) {
+                return under_two_points(record, point, point,
+                                        [&](const auto& r) { return r.is_under_point(point); });
+            });
+    });
+}
+
+bool KORVfind_underlying_beam(const AcGePoint3d& point1, const AcGePoint3d& point2,
+                              const AcDbObjectId& exclude, KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(
+            current_beam_inventory(), exclude, out, [&](const Inventoried_assembly& record) {
+                return under_two_points(record, point1, point2,
+                                        [&](const auto& r) { return r.is_under_point(point1); });
+            });
+    });
+}
+
+bool KORVfind_Vanta_brace_underlying_beam(const AcGePoint3d& point1, const AcGePoint3d& point2,
+                                          const AcDbObjectId& exclude, KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(current_beam_inventory(), exclude, out,
+                          [&](const Inventoried_assembly& record) {
+                              return under_two_points(record, point1, point2, [&](const auto& r) {
+                                  return r.is_under_brace_point(point1, false);
+                              });
+                          });
+    });
+}
+
+bool KORVfind_starting_column(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                              KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(
+            current_column_inventory(), exclude, out,
+            [&](const Inventoried_assembly& record) { return record.starts_at_point(point); });
+    });
+}
+
+bool KORVfind_starting_concrete_column(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                                       AcDbDatabase* database, const std::wstring& drawing_name,
+                                       KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(get_column_inventory(database, drawing_name), exclude, out,
+                          [&](const Inventoried_assembly& record) {
+                              return record.is_concrete() && record.starts_at_point(point);
+                          });
+    });
+}
+
+bool KORVfind_ending_column(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                            KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(current_column_inventory(), exclude, out,
+                          [&](const Inventoried_assembly& record) {
+                              return record.ends_at_point_within_tolerance(point);
+                          });
+    });
+}
+
+bool KORVfind_wall_below(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                         KORVid_and_filename& out) {
+    return guarded([&] {
+        return find_first(
+            current_wall_inventory(), exclude, out,
+            [&](const Inventoried_assembly& record) { return record.is_below_point(point); });
+    });
+}
+
+bool KORVfind_connecting_beams(const AcGePoint3d& point, const AcDbObjectId& exclude,
+                               std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        return append_matching(
+            current_beam_inventory(), result, [&](const Inventoried_assembly& record) {
+                int end_index = 0;
+                return record.member_id() != exclude && record.connects_at_point(point, end_index);
+            });
+    });
+}
+
+bool KORVget_unsupported_columns(std::list<std::pair<AcDbObjectId, int>>& result) {
+    return guarded([&] { return append_unsupported_ends(current_column_inventory(), result); });
+}
+
+bool KORVget_unsupported_beams(std::list<std::pair<AcDbObjectId, int>>& result) {
+    return guarded([&] { return append_unsupported_ends(current_beam_inventory(), result); });
+}
+
+bool KORVget_gravity_beams_in_database(std::list<AcDbObjectId>& result) {
+    return guarded([&] {
+        Member_inventory* beams = current_beam_inventory();
+        if (beams == nullptr)
+            return false;
+        for (const auto& entry : beams->records()) {
+            if (entry.second->file_name().empty())
+                result.push_back(entry.second->member_id());
+        }
+        return true;
+    });
+}
+
+// ----- concrete assemblies --------------------------------------------------------------------
+
+bool KORVfind_concrete_plan_reps_in_rectangle(bool flag, const AcGePoint3d& corner1,
+                                              const AcGePoint3d& corner2,
+                                              const AcGeVector3d& view_direction, bool clip_1,
+                                              bool clip_2, double depth_1, double depth_2,
+                                              AcDbDatabase* database,
+                                              std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        Member_inventory* plan_reps_inventory = get_plan_rep_inventory(database);
+        _ASSERTE(plan_reps_inventory);
+        const Window w{corner1, corner2, flag, view_direction, clip_1, clip_2, depth_1, depth_2};
+        return rectangle_query(plan_reps_inventory, w, result);
+    });
+}
+
+bool KORVfind_rebar_configs_in_rectangle(bool flag, const AcGePoint3d& corner1,
+                                         const AcGePoint3d& corner2,
+                                         const AcGeVector3d& view_direction, bool clip_1,
+                                         bool clip_2, double depth_1, double depth_2,
+                                         AcDbDatabase* database,
+                                         std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        Member_inventory* rebar_configs_inventory = get_rebar_config_inventory(database);
+        _ASSERTE(rebar_configs_inventory);
+        const Window w{corner1, corner2, flag, view_direction, clip_1, clip_2, depth_1, depth_2};
+        return rectangle_query(rebar_configs_inventory, w, result);
+    });
 }

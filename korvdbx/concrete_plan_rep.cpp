@@ -2,6 +2,7 @@
 
 #include "korv_concrete_plan_rep.h"
 #include "library_call.h"
+#include "window_geometry.h"
 
 ACRX_DXF_DEFINE_MEMBERS(KORVConcrete_lateral_beam_plan_rep, AcDbEntity, AcDb::kDHL_CURRENT,
                         AcDb::kMReleaseCurrent, 0, KORVCONCRETELATERALBEAMPLANREP, KORVDBX);
@@ -69,3 +70,14 @@ KORVConcrete_lat_cant_beam_plan_rep::KORVConcrete_lat_cant_beam_plan_rep(const A
                                                                          const AcGePoint3d& end)
     : KORVConcrete_lateral_beam_plan_rep(start, end) {}
 KORVConcrete_lat_cant_beam_plan_rep::~KORVConcrete_lat_cant_beam_plan_rep() = default;
+
+bool KORVConcrete_lateral_beam_plan_rep::in_rectangle(const AcGePoint3d& corner1,
+                                                      const AcGePoint3d& corner2, bool crossing,
+                                                      const AcGeVector3d& view_direction,
+                                                      bool clip_1, bool clip_2, double depth_1,
+                                                      double depth_2) const {
+    assertReadEnabled();
+    KORV_LIBRARY_CALL("in_rectangle");
+    return korvdbx::segment_in_window(mStart, mEnd, corner1, corner2, crossing,
+                                      {view_direction, clip_1, clip_2, depth_1, depth_2});
+}

@@ -19,6 +19,11 @@ public:
     virtual bool get_end_points(bool with_offsets, AcGePoint3d& start, AcGePoint3d& end,
                                 AcGeMatrix3d& start_frame, AcGeMatrix3d& end_frame) const;
     Acad::ErrorStatus set_end_points(const AcGePoint3d& start, const AcGePoint3d& end);
+    // The window test of members (KORVLinear_structural_member::in_rectangle) applied to
+    // the segment from start to end.
+    virtual bool in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2, bool crossing,
+                              const AcGeVector3d& view_direction, bool clip_1, bool clip_2,
+                              double depth_1, double depth_2) const;
 
     // Filing (korvdbx/filing.cpp): each class files its own data after its parent's.
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;

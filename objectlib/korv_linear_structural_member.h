@@ -50,12 +50,54 @@ public:
     // The identifiers of the analysis model's objects this member stands for; appended.
     void get_Vanta_guids(std::list<GUID>& guids) const;
 
+    // Window tests. The member's axis is seen along view_direction (the view plane's axes
+    // follow the host's arbitrary-axis rule, so a view along Z is the plan and a
+    // horizontal view has world Z upwards) and cut to the slab the clips keep: with clip_1
+    // the part whose depth (point . view_direction) is at most depth_1 (the front clip,
+    // towards the viewer), with clip_2 the part whose depth is at least depth_2 (the back
+    // clip). With crossing true the member is in the window when what remains crosses the
+    // window's rectangle or lies in it; with crossing false it must lie wholly inside.
+    // Nothing remaining, or a degenerate window, is never in the window.
+    virtual bool in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2, bool crossing,
+                              const AcGeVector3d& view_direction, bool clip_1, bool clip_2,
+                              double depth_1, double depth_2) const;
+    // The same test for elevation views (view_direction perpendicular to Z).
+    virtual bool in_rectangle_horizontal_view(const AcGePoint3d& corner1,
+                                              const AcGePoint3d& corner2, bool crossing,
+                                              const AcGeVector3d& view_direction, bool clip_1,
+                                              bool clip_2, double depth_1, double depth_2) const;
+    // The plan window test: the axis seen from above, cut to z <= front_depth (front_on)
+    // and z >= back_depth (back_on).
+    virtual bool in_plane_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2,
+                                    bool crossing, bool front_on, double front_depth, bool back_on,
+                                    double back_depth) const;
+    // Lateral (part of the lateral force-resisting system).
+    virtual bool is_lateral() const;
+
+    // Support tests, with the drawing's length tolerance. A column is under a point sitting
+    // on its top (its higher end); a beam, brace or wall is under a point on its top line
+    // (a wall's base line raised by its height), ends included.
+    virtual bool is_under_point(const AcGePoint3d& point) const;
+    // Under the point, the ends counting only when include_ends is true.
+    virtual bool is_under_point_inclusive(const AcGePoint3d& point, bool include_ends) const;
+    // The brace variant: under the point where a brace lands on the member's top line.
+    virtual bool is_under_brace_point(const AcGePoint3d& point, bool include_ends) const;
+    virtual bool starts_at_point(const AcGePoint3d& point) const;
+    // True when the point is above the member's top line: over the member in plan and no
+    // lower than its top there.
+    virtual bool is_below_point(const AcGePoint3d& point) const;
+    // Whether the start / end has no support.
+    bool is_unsupported_start() const;
+    virtual bool is_unsupported_end() const;
+
     // Setters (member open for write).
     Acad::ErrorStatus set_kind(Kind kind);
     Acad::ErrorStatus set_material(Material material);
     Acad::ErrorStatus set_points(const AcGePoint3d& start, const AcGePoint3d& end);
     Acad::ErrorStatus set_name(const std::wstring& name, const std::wstring& section = L"");
     Acad::ErrorStatus set_imported(int marker, const std::list<GUID>& guids);
+    Acad::ErrorStatus set_lateral(bool lateral);
+    Acad::ErrorStatus set_unsupported_ends(bool start, bool end);
 
     Kind kind() const;
     Material material() const;
@@ -79,6 +121,14 @@ private:
     std::wstring mSection;
     int mImported = 0;
     std::list<GUID> mGuids;
+    bool mLateral = false;
+    bool mUnsupportedStart = false;
+    bool mUnsupportedEnd = false;
+};
+
+// Orders points by x, then y, then z, exactly (no tolerance: a strict weak ordering).
+struct KORVDBX_API KORVPoint3d_less {
+    bool operator()(const AcGePoint3d& a, const AcGePoint3d& b) const;
 };
 
 // A kind test, as the inventories take it.

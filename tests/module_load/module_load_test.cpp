@@ -22,11 +22,20 @@ std::vector<std::string> def_file_exports() {
         }
         std::smatch match;
         if (in_exports &&
-            std::regex_search(line, match, std::regex(R"(^\s+([A-Za-z_][\w?@$]*))"))) {
+            std::regex_search(line, match, std::regex(R"(^\s+([A-Za-z_?][\w?@$]*))"))) {
             names.push_back(match[1]);
         }
     }
     return names;
+}
+
+// The symbol a .def name is exported under here: the plain name, or for the one
+// C++-linkage export this platform's mangling of the same signature.
+std::string exported_symbol(const std::string& def_name) {
+    if (def_name == "?KORVget_imported_wall@@YA_NAEBU_GUID@@AEAUKORVid_and_filename@@@Z") {
+        return "_Z21KORVget_imported_wallRK5_GUIDR19KORVid_and_filename";
+    }
+    return def_name;
 }
 
 }  // namespace
@@ -44,7 +53,7 @@ TEST(ModuleLoad, StartsUpAsAnExtensionDllAndRegistersNothing) {
             EXPECT_EQ(module.send(static_cast<AcRx::AppMsgCode>(code)), AcRx::kRetOK);
         }
         for (const std::string& name : def_file_exports()) {
-            EXPECT_NE(module.symbol(name), nullptr) << name;
+            EXPECT_NE(module.symbol(exported_symbol(name)), nullptr) << name;
         }
         host_test::clear_host_calls();
         module.unload();

@@ -21,6 +21,9 @@ struct MemberSpec {
     std::wstring section;
     std::list<GUID> guids;  // non-empty: the member is imported (marker 1)
     std::wstring layer;
+    bool lateral = false;
+    bool unsupported_start = false;
+    bool unsupported_end = false;
 };
 
 AcDbObjectId add_member(DrawingBuilder& drawing, const MemberSpec& spec,
