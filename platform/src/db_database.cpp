@@ -14,7 +14,8 @@ std::vector<AcDbDatabase*>& live_databases() {
 
 AcDbObjectId DatabaseImpl::add_object(AcDbObject* object, AcDbObjectId owner,
                                       Adesk::UInt64 handle) {
-    if (handle == 0) handle = next_handle;
+    if (handle == 0)
+        handle = next_handle;
     next_handle = std::max(next_handle, handle + 1);
     AcDbStub* stub = new_stub(self, object, handle);
     stubs.push_back(stub);
@@ -25,31 +26,6 @@ AcDbObjectId DatabaseImpl::add_object(AcDbObject* object, AcDbObjectId owner,
     return AcDbObjectId(stub);
 }
 
-namespace {
-
-// The default content of a new drawing: tables, the two spaces and layer "0". Everything
-// is closed again, as the host hands a new database over.
-void build_default_drawing(DatabaseImpl& impl) {
-    auto* block_table = new AcDbBlockTable();
-    impl.block_table = impl.add_object(block_table, AcDbObjectId());
-    auto* layer_table = new AcDbLayerTable();
-    impl.layer_table = impl.add_object(layer_table, AcDbObjectId());
-    for (const ACHAR* name : {ACDB_MODEL_SPACE, ACDB_PAPER_SPACE}) {
-        auto* record = new AcDbBlockTableRecord();
-        record->setName(name);
-        block_table->add(record);
-        record->close();
-    }
-    auto* layer_zero = new AcDbLayerTableRecord();
-    layer_zero->setName(ACDB_LAYER_ZERO);
-    layer_table->add(impl.layer_zero, layer_zero);
-    layer_zero->close();
-    block_table->close();
-    layer_table->close();
-}
-
-}  // namespace
-
 }  // namespace korv_host
 
 using korv_host::DatabaseImpl;
@@ -58,7 +34,30 @@ ACRX_NO_CONS_DEFINE_MEMBERS(AcDbDatabase, AcRxObject);
 
 AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : mImpl(new DatabaseImpl(this)) {
     korv_host::live_databases().push_back(this);
-    if (buildDefaultDrawing) korv_host::build_default_drawing(*mImpl);
+    if (!buildDefaultDrawing)
+        return;
+    // The default content of a new drawing: tables, the two spaces and layer "0", all closed
+    // again, as the host hands a new database over. The records go straight into their
+    // tables rather than through add(): making a database is no host operation a caller
+    // could see fail, so it neither counts towards nor spends an armed fault.
+    DatabaseImpl& impl = *mImpl;
+    auto add_record = [&impl](AcDbSymbolTable* table, AcDbSymbolTableRecord* record,
+                              const ACHAR* name) {
+        record->setName(name);
+        const AcDbObjectId id = impl.add_object(record, table->objectId());
+        table->mRecordIds.push_back(id);
+        record->close();
+        return id;
+    };
+    auto* block_table = new AcDbBlockTable();
+    impl.block_table = impl.add_object(block_table, AcDbObjectId());
+    auto* layer_table = new AcDbLayerTable();
+    impl.layer_table = impl.add_object(layer_table, AcDbObjectId());
+    add_record(block_table, new AcDbBlockTableRecord(), ACDB_MODEL_SPACE);
+    add_record(block_table, new AcDbBlockTableRecord(), ACDB_PAPER_SPACE);
+    impl.layer_zero = add_record(layer_table, new AcDbLayerTableRecord(), ACDB_LAYER_ZERO);
+    block_table->close();
+    layer_table->close();
 }
 
 AcDbDatabase::~AcDbDatabase() {
@@ -67,7 +66,8 @@ AcDbDatabase::~AcDbDatabase() {
     // References first: their databases point back into this one's block table.
     mImpl->xref_databases.clear();
     for (AcDbStub* stub : mImpl->stubs) {
-        if (stub->object != nullptr) korv_host::ObjectAccess::delete_by_host(stub->object);
+        if (stub->object != nullptr)
+            korv_host::ObjectAccess::delete_by_host(stub->object);
         stub->object = nullptr;
         stub->database = nullptr;
     }
@@ -77,8 +77,10 @@ AcDbDatabase::~AcDbDatabase() {
 Acad::ErrorStatus AcDbDatabase::getFilename(const ACHAR*& pOutput) const {
     pOutput = nullptr;
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::GetFilename, this);
-    if (es != Acad::eOk) return es;
-    if (!mImpl->has_file_name) return Acad::eNotApplicable;
+    if (es != Acad::eOk)
+        return es;
+    if (!mImpl->has_file_name)
+        return Acad::eNotApplicable;
     pOutput = mImpl->file_name.c_str();
     return Acad::eOk;
 }
@@ -87,11 +89,21 @@ const ACHAR* AcDbDatabase::originalFileName() const {
     return mImpl->has_original_file_name ? mImpl->original_file_name.c_str() : nullptr;
 }
 
-AcDbObjectId AcDbDatabase::xrefBlockId() const { return mImpl->xref_block; }
-AcDbObjectId AcDbDatabase::blockTableId() const { return mImpl->block_table; }
-AcDbObjectId AcDbDatabase::layerTableId() const { return mImpl->layer_table; }
-AcDbObjectId AcDbDatabase::namedObjectsDictionaryId() const { return mImpl->named_objects; }
-AcDbObjectId AcDbDatabase::clayer() const { return mImpl->layer_zero; }
+AcDbObjectId AcDbDatabase::xrefBlockId() const {
+    return mImpl->xref_block;
+}
+AcDbObjectId AcDbDatabase::blockTableId() const {
+    return mImpl->block_table;
+}
+AcDbObjectId AcDbDatabase::layerTableId() const {
+    return mImpl->layer_table;
+}
+AcDbObjectId AcDbDatabase::namedObjectsDictionaryId() const {
+    return mImpl->named_objects;
+}
+AcDbObjectId AcDbDatabase::clayer() const {
+    return mImpl->layer_zero;
+}
 
 namespace {
 
@@ -100,11 +112,18 @@ Acad::ErrorStatus open_table(AcDbObjectId id, HostOp op, const AcDbDatabase* db,
                              AcDb::OpenMode mode) {
     table = nullptr;
     Acad::ErrorStatus es = korv_host::fault_status(op, db);
-    if (es != Acad::eOk) return es;
-    if (id.isNull()) return Acad::eNullObjectId;
-    AcDbObject* object = nullptr;
-    es = acdbOpenObject(object, id, mode, false, T::desc());
-    table = static_cast<T*>(object);
+    if (es != Acad::eOk)
+        return es;
+    if (id.isNull())
+        return Acad::eNullObjectId;
+    // Opened directly rather than by acdbOpenObject: getting a table is one host operation,
+    // of its own kind, so an armed OpenObject fault must not fire here.
+    auto* object = korv_host::peek<T>(id);
+    if (object == nullptr)
+        return Acad::ePermanentlyErased;
+    es = korv_host::ObjectAccess::open(object, mode);
+    if (es == Acad::eOk)
+        table = object;
     return es;
 }
 
@@ -137,11 +156,15 @@ Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbSymbolTable*& pTable, AcDb::Op
 
 Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& objId, AcDbObject* pObj) {
     objId.setNull();
-    if (pObj == nullptr) return Acad::eNullObjectPointer;
-    if (!pObj->objectId().isNull()) return Acad::eAlreadyInDb;
-    if (pObj->isKindOf(AcDbEntity::desc())) return Acad::eIllegalEntityType;
+    if (pObj == nullptr)
+        return Acad::eNullObjectPointer;
+    if (!pObj->objectId().isNull())
+        return Acad::eAlreadyInDb;
+    if (pObj->isKindOf(AcDbEntity::desc()))
+        return Acad::eIllegalEntityType;
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::AddObject, this);
-    if (es != Acad::eOk) return es;
+    if (es != Acad::eOk)
+        return es;
     objId = mImpl->add_object(pObj, AcDbObjectId());
     return Acad::eOk;
 }

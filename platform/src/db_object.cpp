@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <deque>
+#include <unordered_map>
 
 #include "host_state.h"
 #include "text.h"
@@ -25,10 +26,22 @@ void report_violation(const std::string& what) {
     std::fprintf(stderr, "host misuse: %s\n", what.c_str());
 }
 
+// The class of each object as it became resident. Misuse is often reported from the
+// object's destructor, where isA() already answers AcDbObject.
+std::unordered_map<const AcDbStub*, const AcRxClass*>& resident_classes() {
+    static std::unordered_map<const AcDbStub*, const AcRxClass*> instance;
+    return instance;
+}
+
 std::string describe(const AcDbObject* object) {
-    if (object == nullptr) return "null object";
-    std::string text = narrow(object->isA()->name());
+    if (object == nullptr)
+        return "null object";
     const AcDbObjectId id = object->objectId();
+    const AcRxClass* cls = object->isA();
+    if (auto found = resident_classes().find(id); found != resident_classes().end()) {
+        cls = found->second;
+    }
+    std::string text = narrow(cls->name());
     if (!id.isNull()) {
         ACHAR handle[AcDbHandle::kStrSiz];
         id.handle().getIntoAsciiBuffer(handle);
@@ -42,17 +55,22 @@ AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 han
     static std::deque<AcDbStub> arena;
     static Adesk::UInt64 next_serial = 1;
     arena.push_back(AcDbStub{next_serial++, database, object, handle});
+    resident_classes()[&arena.back()] = object->isA();
     return &arena.back();
 }
 
 Acad::ErrorStatus ObjectAccess::open(AcDbObject* object, AcDb::OpenMode mode) {
     if (mode == AcDb::kForWrite) {
-        if (object->mWriter) return Acad::eWasOpenForWrite;
-        if (object->mReaders > 0) return Acad::eWasOpenForRead;
+        if (object->mWriter)
+            return Acad::eWasOpenForWrite;
+        if (object->mReaders > 0)
+            return Acad::eWasOpenForRead;
         object->mWriter = true;
     } else {
-        if (object->mWriter) return Acad::eWasOpenForWrite;
-        if (object->mReaders >= kMaxReaders) return Acad::eAtMaxReaders;
+        if (object->mWriter)
+            return Acad::eWasOpenForWrite;
+        if (object->mReaders >= kMaxReaders)
+            return Acad::eAtMaxReaders;
         ++object->mReaders;
     }
     ++ledger().open_objects;
@@ -86,21 +104,26 @@ AcDbObject::~AcDbObject() {
     }
 }
 
-AcDbObjectId AcDbObject::objectId() const { return AcDbObjectId(mStub); }
+AcDbObjectId AcDbObject::objectId() const {
+    return AcDbObjectId(mStub);
+}
 
 Acad::ErrorStatus AcDbObject::setOwnerId(AcDbObjectId objId) {
     mOwnerId = objId;
     return Acad::eOk;
 }
 
-AcDbDatabase* AcDbObject::database() const { return mStub ? mStub->database : nullptr; }
+AcDbDatabase* AcDbObject::database() const {
+    return mStub ? mStub->database : nullptr;
+}
 
 void AcDbObject::getAcDbHandle(AcDbHandle& handle) const {
     handle = mStub ? AcDbHandle(mStub->handle) : AcDbHandle();
 }
 
 Acad::ErrorStatus AcDbObject::close() {
-    if (mStub == nullptr) return Acad::eNotInDatabase;  // a new object: its creator deletes it
+    if (mStub == nullptr)
+        return Acad::eNotInDatabase;  // a new object: its creator deletes it
     if (mWriter) {
         mWriter = false;
     } else if (mReaders > 0) {
@@ -114,35 +137,49 @@ Acad::ErrorStatus AcDbObject::close() {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbObject::cancel() { return close(); }
+Acad::ErrorStatus AcDbObject::cancel() {
+    return close();
+}
 
 Acad::ErrorStatus AcDbObject::upgradeOpen() {
-    if (mWriter) return Acad::eWasOpenForWrite;
-    if (mReaders == 0) return Acad::eNotOpenForRead;
-    if (mReaders > 1) return Acad::eWasOpenForRead;
+    if (mWriter)
+        return Acad::eWasOpenForWrite;
+    if (mReaders == 0)
+        return Acad::eNotOpenForRead;
+    if (mReaders > 1)
+        return Acad::eWasOpenForRead;
     mReaders = 0;
     mWriter = true;
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbObject::downgradeOpen() {
-    if (!mWriter) return Acad::eNotOpenForWrite;
+    if (!mWriter)
+        return Acad::eNotOpenForWrite;
     mWriter = false;
     mReaders = 1;
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbObject::erase(Adesk::Boolean erasing) {
-    if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
-    if (mStub == nullptr) return Acad::eNotInDatabase;
-    if (!erasing && !mErased) return Acad::eWasNotErased;
-    if (erasing && mErased) return Acad::eWasErased;
+    if (!isWriteEnabled())
+        return Acad::eNotOpenForWrite;
+    if (mStub == nullptr)
+        return Acad::eNotInDatabase;
+    if (!erasing && !mErased)
+        return Acad::eWasNotErased;
+    if (erasing && mErased)
+        return Acad::eWasErased;
     mErased = erasing;
     return Acad::eOk;
 }
 
-Adesk::Boolean AcDbObject::isReadEnabled() const { return mStub == nullptr || isOpen(); }
-Adesk::Boolean AcDbObject::isWriteEnabled() const { return mStub == nullptr || mWriter; }
+Adesk::Boolean AcDbObject::isReadEnabled() const {
+    return mStub == nullptr || isOpen();
+}
+Adesk::Boolean AcDbObject::isWriteEnabled() const {
+    return mStub == nullptr || mWriter;
+}
 
 void AcDbObject::assertReadEnabled() const {
     if (!isReadEnabled()) {
@@ -167,7 +204,8 @@ AcDbEntity::~AcDbEntity() = default;
 
 ACHAR* AcDbEntity::layer() const {
     std::wstring name = L"0";
-    if (auto* record = korv_host::peek<AcDbLayerTableRecord>(mLayerId)) name = record->nameText();
+    if (auto* record = korv_host::peek<AcDbLayerTableRecord>(mLayerId))
+        name = record->nameText();
     AcDbDatabase* db = database();
     if (db != nullptr && !db->xrefBlockId().isNull()) {
         if (auto* xref = korv_host::peek<AcDbBlockTableRecord>(db->xrefBlockId())) {
@@ -181,11 +219,14 @@ ACHAR* AcDbEntity::layer() const {
 
 Acad::ErrorStatus AcDbEntity::setLayer(const ACHAR* newVal, Adesk::Boolean, bool) {
     assertWriteEnabled();
-    if (newVal == nullptr || *newVal == L'\0') return Acad::eInvalidInput;
+    if (newVal == nullptr || *newVal == L'\0')
+        return Acad::eInvalidInput;
     AcDbDatabase* db = database();
-    if (db == nullptr) return Acad::eNoDatabase;
+    if (db == nullptr)
+        return Acad::eNoDatabase;
     auto* table = korv_host::peek<AcDbLayerTable>(db->layerTableId());
-    if (table == nullptr) return Acad::eKeyNotFound;
+    if (table == nullptr)
+        return Acad::eKeyNotFound;
     for (const AcDbObjectId& id : table->recordIds()) {
         auto* record = korv_host::peek<AcDbLayerTableRecord>(id);
         if (record && !record->isErased() &&
@@ -203,14 +244,16 @@ Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean, bool
     if (record == nullptr || !record->isKindOf(AcDbLayerTableRecord::desc())) {
         return Acad::eInvalidInput;
     }
-    if (database() != nullptr && newVal.database() != database()) return Acad::eWrongDatabase;
+    if (database() != nullptr && newVal.database() != database())
+        return Acad::eWrongDatabase;
     mLayerId = newVal;
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbEntity::setColorIndex(Adesk::UInt16 color, Adesk::Boolean) {
     assertWriteEnabled();
-    if (color > 257) return Acad::eInvalidInput;
+    if (color > 257)
+        return Acad::eInvalidInput;
     mColorIndex = color;
     return Acad::eOk;
 }
@@ -223,29 +266,39 @@ Acad::ErrorStatus AcDbEntity::setLineWeight(AcDb::LineWeight newVal, Adesk::Bool
 
 Acad::ErrorStatus AcDbEntity::setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean) {
     assertWriteEnabled();
-    if (pEntity == nullptr) return Acad::eNullEntityPointer;
-    if (database() == nullptr || pEntity->database() == database()) mLayerId = pEntity->mLayerId;
+    if (pEntity == nullptr)
+        return Acad::eNullEntityPointer;
+    if (database() == nullptr || pEntity->database() == database())
+        mLayerId = pEntity->mLayerId;
     mColorIndex = pEntity->mColorIndex;
     mLineWeight = pEntity->mLineWeight;
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d&) { return Acad::eNotApplicable; }
+Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d&) {
+    return Acad::eNotApplicable;
+}
 
 // ----- opening by id -------------------------------------------------------------------
 
 Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
                                  bool openErased, const AcRxClass* pClass) {
     pObj = nullptr;
-    if (id.isNull()) return Acad::eNullObjectId;
+    if (id.isNull())
+        return Acad::eNullObjectId;
     AcDbStub* stub = id;
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::OpenObject, stub);
-    if (es != Acad::eOk) return es;
-    if (stub->object == nullptr) return Acad::ePermanentlyErased;
+    if (es != Acad::eOk)
+        return es;
+    if (stub->object == nullptr)
+        return Acad::ePermanentlyErased;
     AcDbObject* object = stub->object;
-    if (object->isErased() && !openErased) return Acad::eWasErased;
-    if (pClass != nullptr && !object->isKindOf(pClass)) return Acad::eNotThatKindOfClass;
+    if (object->isErased() && !openErased)
+        return Acad::eWasErased;
+    if (pClass != nullptr && !object->isKindOf(pClass))
+        return Acad::eNotThatKindOfClass;
     es = ObjectAccess::open(object, mode);
-    if (es == Acad::eOk) pObj = object;
+    if (es == Acad::eOk)
+        pObj = object;
     return es;
 }

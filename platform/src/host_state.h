@@ -8,6 +8,8 @@
 #include <dbsymtb.h>
 #include <host_test/faults.h>
 
+#include "file_lock.h"
+
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -63,6 +65,7 @@ public:
     bool has_file_name = false;
     bool has_original_file_name = false;
     bool was_read = false;
+    FileLock input;  // the drawing file while the database holds it open (readDwgFile)
     // Databases of external references loaded for this drawing (nested ones included).
     std::vector<std::unique_ptr<AcDbDatabase>> xref_databases;
 
@@ -85,6 +88,7 @@ struct ObjectAccess {
     static void set_layer_id(AcDbEntity* entity, AcDbObjectId layer) { entity->mLayerId = layer; }
     static void set_erased(AcDbObject* object, bool erased) { object->mErased = erased; }
     static Acad::ErrorStatus open(AcDbObject* object, AcDb::OpenMode mode);
+    static int readers(const AcDbObject* object) { return object->mReaders; }
 };
 
 // Host-side access to a record or table without the open ledger (the host's own walks).

@@ -7,24 +7,34 @@
 
 namespace host_test {
 
-long open_object_count() { return korv_host::ledger().open_objects; }
-long live_iterator_count() { return korv_host::ledger().live_iterators; }
+long open_object_count() {
+    return korv_host::ledger().open_objects;
+}
+long live_iterator_count() {
+    return korv_host::ledger().live_iterators;
+}
 
 std::vector<std::string> open_object_descriptions() {
     std::vector<std::string> open;
     for (AcDbDatabase* db : korv_host::live_databases()) {
         for (AcDbStub* stub : db->impl().stubs) {
             if (stub->object != nullptr && stub->object->isOpen()) {
-                open.push_back(korv_host::describe(stub->object) +
-                               (stub->object->isWriteEnabled() ? " (write)" : " (read)"));
+                const int readers = korv_host::ObjectAccess::readers(stub->object);
+                open.push_back(
+                    korv_host::describe(stub->object) +
+                    (readers > 0 ? " (read x" + std::to_string(readers) + ")" : " (write)"));
             }
         }
     }
     return open;
 }
 
-std::vector<std::string> host_violations() { return korv_host::ledger().violations; }
-void clear_host_violations() { korv_host::ledger().violations.clear(); }
+std::vector<std::string> host_violations() {
+    return korv_host::ledger().violations;
+}
+void clear_host_violations() {
+    korv_host::ledger().violations.clear();
+}
 
 AcApDocument* add_document(std::unique_ptr<AcDbDatabase> database, const std::wstring& file_name) {
     AcDbDatabase* db = database.release();
@@ -35,7 +45,9 @@ AcApDocument* add_document(std::unique_ptr<AcDbDatabase> database, const std::ws
     return manager.documents.back().get();
 }
 
-void set_current_document(AcApDocument* document) { korv_host::doc_manager().current = document; }
+void set_current_document(AcApDocument* document) {
+    korv_host::doc_manager().current = document;
+}
 
 void set_working_database(AcDbDatabase* database) {
     acdbHostApplicationServices()->setWorkingDatabase(database);
@@ -43,7 +55,8 @@ void set_working_database(AcDbDatabase* database) {
 
 void destroy_document(AcApDocument* document) {
     auto& manager = korv_host::doc_manager();
-    if (manager.current == document) manager.current = nullptr;
+    if (manager.current == document)
+        manager.current = nullptr;
     if (document && acdbHostApplicationServices()->workingDatabase() == document->database()) {
         set_working_database(nullptr);
     }
