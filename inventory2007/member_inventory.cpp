@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <limits>
 #include <set>
 #include <sstream>
 
@@ -63,8 +64,7 @@ template <class T, class Question>
 bool ask(AcDbObjectId member_id, Question question) {
     try {
         AcDbObjectPointer<T> object(member_id, AcDb::kForRead);
-        if (object.openStatus() != Acad::eOk)
-            return false;
+        if (object.openStatus() != Acad::eOk) return false;
         return question(object.object());
     } catch (...) {
         _ASSERTE(false);
@@ -216,19 +216,16 @@ bool Inventoried_assembly::is_brace_between_elevs(bool has_lower, double lower, 
 
 bool Inventoried_assembly::intersects_segment(const AcGePoint3d& start, const AcGePoint3d& end,
                                               bool exclude_touching) const {
-    if (start.isEqualTo(end))
-        return false;
+    if (start.isEqualTo(end)) return false;
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
             const AcGePoint3d s = m_transform * start;
             const AcGePoint3d e = m_transform * end;
             const AcGePoint3d a = member->get_start_point(true);
             const AcGePoint3d b = member->get_end_point(true);
-            if (a.isEqualTo(b))
-                return false;
+            if (a.isEqualTo(b)) return false;
             AcGePoint3d crossing;
-            if (!AcGeLineSeg3d(s, e).intersectWith(AcGeLineSeg3d(a, b), crossing))
-                return false;
+            if (!AcGeLineSeg3d(s, e).intersectWith(AcGeLineSeg3d(a, b), crossing)) return false;
             const bool touches = crossing.isEqualTo(s) || crossing.isEqualTo(e) ||
                                  crossing.isEqualTo(a) || crossing.isEqualTo(b);
             return !(exclude_touching && touches);
@@ -318,8 +315,7 @@ bool KORVconcrete_plan_rep_inventoried_assembly::is_brace_between_elevs(bool has
                                                                         bool has_upper,
                                                                         double upper) const {
     AcGePoint3d start, end;
-    if (!get_end_points(start, end))
-        return false;
+    if (!get_end_points(start, end)) return false;
     return between_elevations(transform(), start.z, end.z, has_lower, lower, has_upper, upper);
 }
 
@@ -376,11 +372,9 @@ bool KORVWall_rebar_config_inventoried_assembly::in_rectangle(const AcGePoint3d&
                 return host->in_rectangle(w.corner1, w.corner2, flag, w.view_direction, clip_1,
                                           clip_2, w.depth_1, w.depth_2);
             });
-        if (!opened)
-            continue;
+        if (!opened) continue;
         found = true;
-        if (!inside)
-            return false;
+        if (!inside) return false;
     }
     return found;
 }
@@ -408,8 +402,7 @@ void Member_inventory::add_record(std::unique_ptr<Inventoried_assembly> record) 
 }
 
 void Member_inventory::note_member_number(int number) {
-    if (number > m_highest_member_number)
-        m_highest_member_number = number;
+    if (number > m_highest_member_number) m_highest_member_number = number;
 }
 
 void Member_inventory::index_guid(const GUID& guid, Inventoried_assembly* record) {
@@ -418,16 +411,14 @@ void Member_inventory::index_guid(const GUID& guid, Inventoried_assembly* record
 
 void Member_inventory::erase(AcDbObjectId member_id) {
     auto found = m_records.find(Record_key(member_id, AcDbObjectId::kNull));
-    if (found == m_records.end())
-        return;
+    if (found == m_records.end()) return;
     m_erased_records[member_id] = found->second;
     m_records.erase(found);
 }
 
 void Member_inventory::restore(AcDbObjectId member_id) {
     auto found = m_erased_records.find(member_id);
-    if (found == m_erased_records.end())
-        return;
+    if (found == m_erased_records.end()) return;
     m_records[Record_key(member_id, AcDbObjectId::kNull)] = found->second;
     m_erased_records.erase(found);
 }
@@ -441,15 +432,19 @@ Inventoried_assembly* Member_inventory::find_imported(const GUID& guid) const {
 
 int member_number(const std::wstring& full_name) {
     const size_t last_digit = full_name.find_last_of(L"0123456789");
-    if (last_digit == std::wstring::npos)
-        return -1;
+    if (last_digit == std::wstring::npos) return -1;
     size_t first_digit = last_digit;
-    while (first_digit > 0 && iswdigit(full_name[first_digit - 1]))
+    while (first_digit > 0 && full_name[first_digit - 1] >= L'0' &&
+           full_name[first_digit - 1] <= L'9') {
         --first_digit;
-    std::wistringstream digits(full_name.substr(first_digit));
-    int number = -1;
-    digits >> number;
-    return number;
+    }
+    // Read as a stream reads an int: the leading digits, the largest int on overflow.
+    long long number = 0;
+    for (size_t i = first_digit; i <= last_digit; ++i) {
+        number = number * 10 + (full_name[i] - L'0');
+        if (number > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+    }
+    return static_cast<int>(number);
 }
 
 void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
@@ -457,8 +452,7 @@ void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
                 AcDbObjectId reference_id, const AcGeMatrix3d& transform,
                 const Inventoried_assembly::Clip& clip) {
     _ASSERTE(a);
-    if (a == nullptr)
-        return;
+    if (a == nullptr) return;
     AcDbHandle handle;
     a->getAcDbHandle(handle);
     auto record = std::make_unique<Inventoried_assembly>(a->objectId(), file_name, reference_id,
@@ -470,8 +464,7 @@ void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
     if (a->get_imported() != 0) {
         std::list<GUID> guids;
         a->get_Vanta_guids(guids);
-        for (const GUID& guid : guids)
-            inventory->index_guid(guid, filed);
+        for (const GUID& guid : guids) inventory->index_guid(guid, filed);
     }
 }
 
@@ -489,8 +482,7 @@ struct Block_context {
 Block_context block_context(AcDbBlockTableRecord* pBlockTableRecord, AcDbBlockReference* reference,
                             AcDbDatabase* database) {
     Block_context context;
-    if (reference == nullptr)
-        return context;
+    if (reference == nullptr) return context;
     const ACHAR* name = nullptr;
     pBlockTableRecord->getName(name);
     context.file_name = name ? name : L"";
@@ -499,8 +491,7 @@ Block_context block_context(AcDbBlockTableRecord* pBlockTableRecord, AcDbBlockRe
     auto& clip = context.clip;
     KORVget_clip_depth_values(reference, clip.normal, clip.front_on, clip.front_depth, clip.back_on,
                               clip.back_depth);
-    if (reference->database() == database)
-        context.reference_id = reference->objectId();
+    if (reference->database() == database) context.reference_id = reference->objectId();
     return context;
 }
 
@@ -508,8 +499,7 @@ template <class Record>
 void add_assembly(Member_inventory* inventory, AcDbEntity* a, const AcGePoint3d& first_point,
                   const Block_context& context) {
     _ASSERTE(a);
-    if (a == nullptr)
-        return;
+    if (a == nullptr) return;
     AcDbHandle handle;
     a->getAcDbHandle(handle);
     inventory->add_record(std::make_unique<Record>(a->objectId(), context.file_name,
@@ -522,8 +512,7 @@ void scan_entity(Member_inventory* inventory, KORVMember_test test, AcDbEntity* 
                  const Block_context& context) {
     if (inventory->collect_plan_reps()) {
         auto* plan_rep = KORVConcrete_lateral_beam_plan_rep::cast(entity);
-        if (plan_rep == nullptr)
-            return;
+        if (plan_rep == nullptr) return;
         AcGePoint3d start, end;
         AcGeMatrix3d start_frame, end_frame;
         plan_rep->get_end_points(true, start, end, start_frame, end_frame);
@@ -531,17 +520,14 @@ void scan_entity(Member_inventory* inventory, KORVMember_test test, AcDbEntity* 
                      context.transform, context.clip);
     } else if (inventory->collect_rebar_configs()) {
         auto* reinforcement = KORVWall_reinforcement::cast(entity);
-        if (reinforcement == nullptr)
-            return;
+        if (reinforcement == nullptr) return;
         AcGePoint3d first, second;
-        if (!reinforcement->get_wall_linear_geometry(first, second))
-            return;
+        if (!reinforcement->get_wall_linear_geometry(first, second)) return;
         add_rebar_config(inventory, reinforcement, first, context.file_name, context.reference_id,
                          context.transform, context.clip);
     } else {
         auto* member = KORVLinear_structural_member::cast(entity);
-        if (member == nullptr || test == nullptr || !(member->*test)())
-            return;
+        if (member == nullptr || test == nullptr || !(member->*test)()) return;
         const AcGePoint3d start = context.placement * member->get_start_point(true);
         add_member(inventory, member, start, context.file_name, context.reference_id,
                    context.transform, context.clip);
@@ -552,14 +538,12 @@ bool scan_block(Member_inventory* inventory, KORVMember_test test,
                 AcDbBlockTableRecord* pBlockTableRecord, AcDbBlockReference* reference,
                 AcDbDatabase* database) {
     _ASSERTE(pBlockTableRecord);
-    if (pBlockTableRecord == nullptr)
-        return false;
+    if (pBlockTableRecord == nullptr) return false;
     const Block_context context = block_context(pBlockTableRecord, reference, database);
     AcDbBlockTableRecordIterator* raw_iterator = nullptr;
     Acad::ErrorStatus es = pBlockTableRecord->newIterator(raw_iterator, true, true);
     _ASSERTE(es == Acad::eOk);
-    if (es != Acad::eOk)
-        return false;
+    if (es != Acad::eOk) return false;
     std::unique_ptr<AcDbBlockTableRecordIterator> iterator(raw_iterator);
     for (; !iterator->done(); iterator->step()) {
         AcDbObjectId entity_id;
@@ -588,28 +572,23 @@ void scan_reference_inserts(Member_inventory* inventory, KORVMember_test test,
         AcDbObjectPointer<AcDbBlockReference> reference(reference_ids[i], AcDb::kForRead);
         Acad::ErrorStatus es = reference.openStatus();
         _ASSERTE(es == Acad::eOk);
-        if (es != Acad::eOk || KORVis_on_frozen_layer(reference))
-            continue;
+        if (es != Acad::eOk || KORVis_on_frozen_layer(reference)) continue;
         scan_block(inventory, test, record, reference, database);
     }
 }
 
 bool scan_references(Member_inventory* inventory, AcDbDatabase* db, KORVMember_test test) {
     _ASSERTE(db);
-    if (db == nullptr)
-        return false;
+    if (db == nullptr) return false;
     try {
         AcDbBlockTablePointer block_table(db, AcDb::kForRead);
-        if (block_table.openStatus() != Acad::eOk || block_table.object() == nullptr)
-            return false;
+        if (block_table.openStatus() != Acad::eOk || block_table.object() == nullptr) return false;
         AcDbBlockTableIterator* raw_iterator = nullptr;
-        if (block_table->newIterator(raw_iterator, true, true) != Acad::eOk)
-            return false;
+        if (block_table->newIterator(raw_iterator, true, true) != Acad::eOk) return false;
         std::unique_ptr<AcDbBlockTableIterator> iterator(raw_iterator);
         for (; !iterator->done(); iterator->step()) {
             AcDbBlockTableRecord* raw_record = nullptr;
-            if (iterator->getRecord(raw_record, AcDb::kForRead, false) != Acad::eOk)
-                continue;
+            if (iterator->getRecord(raw_record, AcDb::kForRead, false) != Acad::eOk) continue;
             AcDbBlockTableRecordPointer record;
             record.acquire(raw_record);
             if (record->isFromExternalReference() && record->xrefStatus() == AcDb::kXrfResolved) {
@@ -631,12 +610,10 @@ bool build(Member_inventory* inventory, AcDbDatabase* database, KORVMember_test 
         bool scanned = false;
         {
             AcDbBlockTableRecordPointer model_space(ACDB_MODEL_SPACE, database, AcDb::kForRead);
-            if (model_space.openStatus() != Acad::eOk)
-                return false;
+            if (model_space.openStatus() != Acad::eOk) return false;
             scanned = scan_block(inventory, test, model_space, nullptr, database);
         }
-        if (scanned && include_references)
-            return scan_references(inventory, database, test);
+        if (scanned && include_references) return scan_references(inventory, database, test);
         return scanned;
     } catch (...) {
         _ASSERTE(false);
@@ -706,8 +683,7 @@ Member_inventory* current_inventory(Member_inventory* (*lookup)(AcDbDatabase*,
                                                                 const std::wstring&)) {
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
     _ASSERTE(db);
-    if (db == nullptr)
-        return nullptr;
+    if (db == nullptr) return nullptr;
     const ACHAR* drawing_name_ptr = db->originalFileName();
     _ASSERTE(drawing_name_ptr);
     return lookup(db, drawing_name_ptr ? drawing_name_ptr : L"");
@@ -718,11 +694,9 @@ Member_inventory* current_inventory(Member_inventory* (*lookup)(AcDbDatabase*,
 Member_inventory* get_member_inventory(Member_registry& registry, AcDbDatabase* database,
                                        const std::wstring& drawing_name, bool collect_plan_reps,
                                        bool collect_rebar_configs, KORVMember_test test) {
-    if (database == nullptr)
-        database = acdbHostApplicationServices()->workingDatabase();
+    if (database == nullptr) database = acdbHostApplicationServices()->workingDatabase();
     AcApDocument* document = acDocManagerPtr()->curDocument();
-    if (database == nullptr || document == nullptr)
-        return nullptr;
+    if (database == nullptr || document == nullptr) return nullptr;
     const bool is_reference_database = !database->xrefBlockId().isNull();
     if (!is_reference_database && database != document->database() && drawing_name.empty()) {
         return nullptr;
@@ -730,11 +704,9 @@ Member_inventory* get_member_inventory(Member_registry& registry, AcDbDatabase* 
     const std::wstring name = drawing_name.empty() ? derived_drawing_name(database) : drawing_name;
     const Drawing_key key(document, name);
     auto found = registry.find(key);
-    if (found != registry.end())
-        return found->second.get();
+    if (found != registry.end()) return found->second.get();
     auto inventory = std::make_unique<Member_inventory>(collect_plan_reps, collect_rebar_configs);
-    if (!build(inventory.get(), database, test, true))
-        return nullptr;
+    if (!build(inventory.get(), database, test, true)) return nullptr;
     return registry.emplace(key, std::move(inventory)).first->second.get();
 }
 
@@ -791,8 +763,7 @@ void drop_member_inventories(AcApDocument* document) {
 
 bool KORVcur_document_has_changed() {
     AcApDocument* document = acDocManagerPtr()->curDocument();
-    if (document == nullptr || document == last_seen_document)
-        return false;
+    if (document == nullptr || document == last_seen_document) return false;
     last_seen_document = document;
     return true;
 }
@@ -851,14 +822,12 @@ void append_in_window(const Member_inventory& inventory, const Window& w, Result
 void append_lateral_in_window(const Member_inventory& inventory, const Window& w,
                               Result_list& result) {
     for (const Inventoried_assembly* record : records_in_window(inventory, w)) {
-        if (record->is_lateral())
-            result.push_back(record->id_and_filename());
+        if (record->is_lateral()) result.push_back(record->id_and_filename());
     }
 }
 
 bool rectangle_query(Member_inventory* inventory, const Window& w, Result_list& result) {
-    if (inventory == nullptr)
-        return false;
+    if (inventory == nullptr) return false;
     append_in_window(*inventory, w, result);
     return true;
 }
@@ -866,11 +835,9 @@ bool rectangle_query(Member_inventory* inventory, const Window& w, Result_list& 
 // Appends the records the test accepts, in inventory order.
 template <class Test>
 bool append_matching(Member_inventory* inventory, Result_list& result, Test test) {
-    if (inventory == nullptr)
-        return false;
+    if (inventory == nullptr) return false;
     for (const auto& entry : inventory->records()) {
-        if (test(*entry.second))
-            result.push_back(entry.second->id_and_filename());
+        if (test(*entry.second)) result.push_back(entry.second->id_and_filename());
     }
     return true;
 }
@@ -882,8 +849,7 @@ bool append_matching(Member_inventory* inventory, Result_list& result, Test test
 namespace {
 
 bool add_to(Member_inventory* inventory, KORVLinear_structural_member* member) {
-    if (inventory == nullptr)
-        return false;
+    if (inventory == nullptr) return false;
     const AcGePoint3d start = member ? member->get_start_point(true) : AcGePoint3d::kOrigin;
     add_member(inventory, member, start, std::wstring(), AcDbObjectId::kNull,
                AcGeMatrix3d::kIdentity, Inventoried_assembly::Clip());
@@ -891,8 +857,7 @@ bool add_to(Member_inventory* inventory, KORVLinear_structural_member* member) {
 }
 
 bool delete_from(Member_inventory* inventory, AcDbObjectId member_id, bool erasing) {
-    if (inventory == nullptr)
-        return false;
+    if (inventory == nullptr) return false;
     if (erasing) {
         inventory->erase(member_id);
     } else {
@@ -902,19 +867,16 @@ bool delete_from(Member_inventory* inventory, AcDbObjectId member_id, bool erasi
 }
 
 bool find_imported_in(Member_inventory* inventory, const GUID& guid, KORVid_and_filename& out) {
-    if (inventory == nullptr)
-        return false;
+    if (inventory == nullptr) return false;
     const Inventoried_assembly* record = inventory->find_imported(guid);
-    if (record == nullptr)
-        return false;
+    if (record == nullptr) return false;
     out.id = record->member_id();
     out.file_name = record->file_name();
     return true;
 }
 
 std::wstring new_name(Member_inventory* inventory, const wchar_t* prefix) {
-    if (inventory == nullptr)
-        return prefix;
+    if (inventory == nullptr) return prefix;
     std::wostringstream name;
     name << prefix << inventory->highest_member_number() + 1;
     return name.str();
@@ -983,11 +945,9 @@ std::wstring KORVget_new_brace_name() {
 bool KORVget_columns(std::list<AcDbObjectId>& ids) {
     return guarded([&] {
         Member_inventory* inventory = current_column_inventory();
-        if (inventory == nullptr)
-            return false;
+        if (inventory == nullptr) return false;
         std::set<AcDbObjectId> distinct;
-        for (const auto& entry : inventory->records())
-            distinct.insert(entry.first.first);
+        for (const auto& entry : inventory->records()) distinct.insert(entry.first.first);
         ids.assign(distinct.begin(), distinct.end());
         return true;
     });
@@ -996,11 +956,9 @@ bool KORVget_columns(std::list<AcDbObjectId>& ids) {
 bool KORVget_columns_in_database(std::list<AcDbObjectId>& ids) {
     return guarded([&] {
         Member_inventory* inventory = current_column_inventory();
-        if (inventory == nullptr)
-            return false;
+        if (inventory == nullptr) return false;
         for (const auto& entry : inventory->records()) {
-            if (entry.second->file_name().empty())
-                ids.push_back(entry.second->member_id());
+            if (entry.second->file_name().empty()) ids.push_back(entry.second->member_id());
         }
         return true;
     });
@@ -1009,8 +967,7 @@ bool KORVget_columns_in_database(std::list<AcDbObjectId>& ids) {
 bool KORVget_columns_with_filenames(int kind, std::list<KORVid_and_filename>& result) {
     return guarded([&] {
         Member_inventory* inventory = current_column_inventory();
-        if (inventory == nullptr)
-            return false;
+        if (inventory == nullptr) return false;
         if (kind == -1) {
             for (const auto& entry : inventory->records()) {
                 result.push_back(entry.second->id_and_filename());
@@ -1086,13 +1043,11 @@ bool KORVfind_members_in_rectangle(bool all_beams, bool include_walls, bool flag
         const Window w{corner1, corner2, flag, view_direction, clip_1, clip_2, depth_1, depth_2};
         Member_inventory* col_inventory = get_column_inventory(database, drawing_name);
         _ASSERTE(col_inventory);
-        if (col_inventory == nullptr)
-            return false;
+        if (col_inventory == nullptr) return false;
         append_in_window(*col_inventory, w, result);
         Member_inventory* beam_inventory = get_beam_inventory(database, drawing_name);
         _ASSERTE(beam_inventory);
-        if (beam_inventory == nullptr)
-            return false;
+        if (beam_inventory == nullptr) return false;
         if (all_beams) {
             append_in_window(*beam_inventory, w, result);
         } else {
@@ -1100,8 +1055,7 @@ bool KORVfind_members_in_rectangle(bool all_beams, bool include_walls, bool flag
         }
         Member_inventory* brace_inventory = get_brace_inventory(database, drawing_name);
         _ASSERTE(brace_inventory);
-        if (brace_inventory == nullptr)
-            return false;
+        if (brace_inventory == nullptr) return false;
         append_in_window(*brace_inventory, w, result);
         if (include_walls) {
             if (Member_inventory* walls = get_wall_inventory(database, drawing_name)) {
@@ -1226,8 +1180,7 @@ void append_layout_copies(const Member_inventory& inventory, const AcGePoint3d& 
     for (const auto& entry : inventory.records()) {
         const Inventoried_assembly& record = *entry.second;
         AcGePoint3d record_start, record_end;
-        if (!record.get_end_points(record_start, record_end))
-            continue;
+        if (!record.get_end_points(record_start, record_end)) continue;
         for (double h : elevations) {
             const AcGePoint3d a(start.x, start.y, start.z + h);
             const AcGePoint3d b(end.x, end.y, end.z + h);
@@ -1247,8 +1200,7 @@ bool KORVfind_layout_columns(const AcGePoint3d& start, const AcGePoint3d& end,
     return guarded([&] {
         Member_inventory* col_inventory = current_column_inventory();
         _ASSERTE(col_inventory);
-        if (col_inventory == nullptr)
-            return false;
+        if (col_inventory == nullptr) return false;
         append_layout_copies(*col_inventory, start, end, elevations, result);
         return true;
     });
@@ -1260,8 +1212,7 @@ bool KORVfind_layout_beams(const AcGePoint3d& start, const AcGePoint3d& end,
     return guarded([&] {
         Member_inventory* beam_inventory = current_beam_inventory();
         _ASSERTE(beam_inventory);
-        if (beam_inventory == nullptr)
-            return false;
+        if (beam_inventory == nullptr) return false;
         append_layout_copies(*beam_inventory, start, end, elevations, result);
         return true;
     });
@@ -1276,12 +1227,10 @@ namespace {
 template <class Test>
 bool find_first(Member_inventory* inventory, const AcDbObjectId& exclude, KORVid_and_filename& out,
                 Test test) {
-    if (inventory == nullptr)
-        return false;
+    if (inventory == nullptr) return false;
     for (const auto& entry : inventory->records()) {
         const Inventoried_assembly& record = *entry.second;
-        if (record.member_id() == exclude || !test(record))
-            continue;
+        if (record.member_id() == exclude || !test(record)) continue;
         out.id = record.member_id();
         out.file_name = record.file_name();
         return true;
@@ -1293,25 +1242,20 @@ bool find_first(Member_inventory* inventory, const AcDbObjectId& exclude, KORVid
 template <class FirstTest>
 bool under_two_points(const Inventoried_assembly& record, const AcGePoint3d& point1,
                       const AcGePoint3d& point2, FirstTest first_test) {
-    if (!first_test(record))
-        return false;
+    if (!first_test(record)) return false;
     return point1.isEqualTo(point2) || !record.is_under_point_inclusive(point2);
 }
 
 bool append_unsupported_ends(Member_inventory* inventory,
                              std::list<std::pair<AcDbObjectId, int>>& result) {
-    if (inventory == nullptr)
-        return false;
+    if (inventory == nullptr) return false;
     for (const auto& entry : inventory->records()) {
         try {
             AcDbObjectPointer<KORVLinear_structural_member> member(entry.second->member_id(),
                                                                    AcDb::kForRead);
-            if (member.openStatus() != Acad::eOk)
-                continue;
-            if (member->is_unsupported_start())
-                result.emplace_back(member->objectId(), 0);
-            if (member->is_unsupported_end())
-                result.emplace_back(member->objectId(), 1);
+            if (member.openStatus() != Acad::eOk) continue;
+            if (member->is_unsupported_start()) result.emplace_back(member->objectId(), 0);
+            if (member->is_unsupported_end()) result.emplace_back(member->objectId(), 1);
         } catch (...) {
             _ASSERTE(false);
         }
@@ -1441,11 +1385,9 @@ bool KORVget_unsupported_beams(std::list<std::pair<AcDbObjectId, int>>& result) 
 bool KORVget_gravity_beams_in_database(std::list<AcDbObjectId>& result) {
     return guarded([&] {
         Member_inventory* beams = current_beam_inventory();
-        if (beams == nullptr)
-            return false;
+        if (beams == nullptr) return false;
         for (const auto& entry : beams->records()) {
-            if (entry.second->file_name().empty())
-                result.push_back(entry.second->member_id());
+            if (entry.second->file_name().empty()) result.push_back(entry.second->member_id());
         }
         return true;
     });

@@ -270,8 +270,7 @@ int member_number(const std::wstring& full_name);
 typedef std::pair<AcApDocument*, std::wstring> Drawing_key;
 struct Drawing_key_less {
     bool operator()(const Drawing_key& a, const Drawing_key& b) const {
-        if (a.first != b.first)
-            return std::less<AcApDocument*>()(a.first, b.first);
+        if (a.first != b.first) return std::less<AcApDocument*>()(a.first, b.first);
         return a.second < b.second;
     }
 };
