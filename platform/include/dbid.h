@@ -49,6 +49,11 @@ public:
     bool operator>=(const AcDbObjectId& other) const { return serial() >= other.serial(); }
     bool operator==(const AcDbObjectId& other) const { return mId == other.mId; }
     bool operator!=(const AcDbObjectId& other) const { return mId != other.mId; }
+#if __cplusplus > 201703L
+    // Without it, C++20 code (std::pair, std::tuple) would order ids through the implicit
+    // conversion to a stub pointer, disagreeing with operator< and with C++17 code.
+    auto operator<=>(const AcDbObjectId& other) const { return serial() <=> other.serial(); }
+#endif
 
 private:
     Adesk::UInt64 serial() const { return mId ? mId->serial : 0; }
