@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <host_test/drawing_builder.h>
 #include <host_test/host_test.h>
 #include <host_test/module_loader.h>
 
 #include <fstream>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,6 +41,30 @@ std::string exported_symbol(const std::string& def_name) {
     return def_name;
 }
 
+// The functions the exported header declares for export, in declaration order.
+std::vector<std::string> header_exports() {
+    std::string path = KORV_MODULE_DEF;
+    path.replace(path.rfind(".def"), 4, ".h");
+    std::ifstream header(path);
+    std::stringstream text;
+    text << header.rdbuf();
+    const std::string content = text.str();
+    std::vector<std::string> names;
+    const std::regex declaration(R"(KORVINVENTORY_API\s+[\w:<>,\s*&]*?\b(KORV\w+)\s*\()");
+    for (auto it = std::sregex_iterator(content.begin(), content.end(), declaration);
+         it != std::sregex_iterator(); ++it) {
+        names.push_back((*it)[1]);
+    }
+    return names;
+}
+
+// The function name a .def entry exports: the entry itself, or the name inside a decorated
+// (C++-linkage) entry.
+std::string function_name(const std::string& def_name) {
+    if (def_name.empty() || def_name[0] != '?') return def_name;
+    return def_name.substr(1, def_name.find("@@") - 1);
+}
+
 }  // namespace
 
 TEST(ModuleLoad, StartsUpAsAnExtensionDllAndRegistersNothing) {
@@ -60,4 +87,69 @@ TEST(ModuleLoad, StartsUpAsAnExtensionDllAndRegistersNothing) {
         EXPECT_EQ(host_test::host_call_summary(), "AfxTermExtensionModule");
     }
     EXPECT_EQ(host_test::open_object_count(), 0);
+}
+
+TEST(ModuleLoad, TheDefFileListsExactlyTheFunctionsTheHeaderExports) {
+    const std::vector<std::string> declared = header_exports();
+    ASSERT_FALSE(declared.empty());
+    std::set<std::string> listed;
+    for (const std::string& name : def_file_exports()) {
+        if (name.rfind("acrx", 0) != 0) listed.insert(function_name(name));
+    }
+    EXPECT_EQ(std::set<std::string>(declared.begin(), declared.end()), listed);
+    EXPECT_EQ(declared.size(), listed.size()) << "a function is declared twice";
+    // Only KORVget_imported_wall keeps C++ linkage: once it is declared, the .def must carry
+    // it decorated.
+    for (const std::string& name : def_file_exports()) {
+        EXPECT_EQ(name[0] == '?', function_name(name) == "KORVget_imported_wall") << name;
+    }
+}
+
+TEST(ModuleLoad, ExportsOnlyItsInterfaceWithTheLinkageEachFunctionHas) {
+    host_test::reset_host();
+    host_test::LoadedModule module(KORV_MODULE_PATH);
+    for (const std::string& name : def_file_exports()) {
+        if (name[0] == '?') {
+            EXPECT_EQ(module.symbol(function_name(name)), nullptr) << "plain " << name;
+        }
+    }
+    // The module's own functions stay inside it.
+    EXPECT_EQ(module.symbol("_Z24current_column_inventoryv"), nullptr);
+    EXPECT_EQ(module.symbol("current_column_inventory"), nullptr);
+}
+
+TEST(ModuleLoad, AnswersEveryOtherMessageWithoutDoingAnything) {
+    host_test::reset_host();
+    host_test::LoadedModule module(KORV_MODULE_PATH);
+    host_test::clear_host_calls();
+    for (int code = 0; code <= 40; ++code) {
+        if (code == AcRx::kInitAppMsg || code == AcRx::kUnloadAppMsg) continue;
+        EXPECT_EQ(module.send(static_cast<AcRx::AppMsgCode>(code)), AcRx::kRetOK) << code;
+    }
+    EXPECT_EQ(host_test::host_call_summary(), "");
+    // Unlocked: it unloads, and loads again as fresh as the first time.
+    module.unload();
+    host_test::clear_host_calls();
+    host_test::LoadedModule again(KORV_MODULE_PATH);
+    EXPECT_EQ(host_test::host_call_summary(),
+              "ExtRawDllMain AfxInitExtensionModule CDynLinkLibrary InitAcUiDLL "
+              "unlockApplication registerAppMDIAware");
+}
+
+TEST(ModuleLoad, ItsDocumentExportsWorkAsTheHostCallsThem) {
+    host_test::reset_host();
+    host_test::LoadedModule module(KORV_MODULE_PATH);
+    auto has_changed = module.function<bool()>("KORVcur_document_has_changed");
+    auto to_be_destroyed =
+        module.function<void(AcApDocument*)>("KORVinventory_document_to_be_destroyed");
+    EXPECT_FALSE(has_changed());  // no document yet
+    AcApDocument* document = host_test::add_document(host_test::new_drawing(), L"C:/a.dwg");
+    host_test::set_current_document(document);
+    EXPECT_TRUE(has_changed());
+    EXPECT_FALSE(has_changed());
+    to_be_destroyed(document);
+    host_test::destroy_document(document);
+    EXPECT_FALSE(has_changed());
+    EXPECT_EQ(host_test::assertion_summary(), "");
+    host_test::reset_host();
 }
