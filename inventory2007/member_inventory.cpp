@@ -35,18 +35,37 @@ size_t Guid_hash::operator()(const GUID& guid) const {
 
 // ----- records -------------------------------------------------------------------------------
 
+namespace {
+
+std::shared_ptr<const Inventoried_assembly::Context> make_context(
+    const std::wstring& file_name, AcDbObjectId reference_id, const AcGeMatrix3d& transform,
+    const Inventoried_assembly::Clip& clip) {
+    auto context = std::make_shared<Inventoried_assembly::Context>();
+    context->file_name = file_name;
+    context->reference_id = reference_id;
+    context->transform = transform;
+    context->clip = clip;
+    return context;
+}
+
+}  // namespace
+
 Inventoried_assembly::Inventoried_assembly(AcDbObjectId member_id, const std::wstring& file_name,
                                            AcDbObjectId reference_id,
                                            const AcGePoint3d& start_point, const AcDbHandle& handle,
                                            const AcGeMatrix3d& transform, const Clip& clip,
                                            bool is_first_material, bool is_concrete)
+    : Inventoried_assembly(member_id, make_context(file_name, reference_id, transform, clip),
+                           start_point, handle, is_first_material, is_concrete) {}
+
+Inventoried_assembly::Inventoried_assembly(AcDbObjectId member_id,
+                                           std::shared_ptr<const Context> context,
+                                           const AcGePoint3d& start_point, const AcDbHandle& handle,
+                                           bool is_first_material, bool is_concrete)
     : m_member_id(member_id),
-      m_file_name(file_name),
-      m_reference_id(reference_id),
+      m_context(std::move(context)),
       m_start_point(start_point),
       m_handle(handle),
-      m_transform(transform),
-      m_clip(clip),
       m_is_first_material(is_first_material),
       m_is_concrete(is_concrete) {}
 
@@ -96,64 +115,70 @@ AcGeTol length_tolerance_of(const AcDbObject* member) {
     return tolerance;
 }
 
-// The window moved into the member's drawing: corners by the transform, the view
-// direction as a vector (not normalised), and each depth re-measured along it.
-struct Moved_window {
-    AcGePoint3d corner1, corner2;
-    AcGeVector3d view_direction;
-    double depth_1 = 0.0, depth_2 = 0.0;
-};
-
-Moved_window move_window(const AcGeMatrix3d& transform, const AcGePoint3d& corner1,
-                         const AcGePoint3d& corner2, const AcGeVector3d& view_direction,
-                         double depth_1, double depth_2) {
-    Moved_window moved;
-    moved.corner1 = transform * corner1;
-    moved.corner2 = transform * corner2;
-    moved.view_direction = transform * view_direction;
-    auto depth = [&](double d) {
-        const AcGePoint3d at = transform * (AcGePoint3d::kOrigin + view_direction * d);
-        return moved.view_direction.dotProduct(at.asVector());
-    };
-    moved.depth_1 = depth(depth_1);
-    moved.depth_2 = depth(depth_2);
-    return moved;
-}
-
 }  // namespace
+
+const Inventoried_assembly::Context::Moved_window& Inventoried_assembly::moved_window(
+    const AcGePoint3d& corner1, const AcGePoint3d& corner2, const AcGeVector3d& view_direction,
+    double depth_1, double depth_2) const {
+    Context::Moved_window& w = m_context->window;
+    if (w.valid && w.corner1 == corner1 && w.corner2 == corner2 &&
+        w.view_direction == view_direction && w.depth_1 == depth_1 && w.depth_2 == depth_2) {
+        return w;
+    }
+    // Corners by the transform, the view direction as a vector (not normalised), and each
+    // depth re-measured along the moved direction.
+    const AcGeMatrix3d& t = transform();
+    w.corner1 = corner1;
+    w.corner2 = corner2;
+    w.view_direction = view_direction;
+    w.depth_1 = depth_1;
+    w.depth_2 = depth_2;
+    w.moved_corner1 = t * corner1;
+    w.moved_corner2 = t * corner2;
+    w.moved_view_direction = t * view_direction;
+    auto depth = [&](double d) {
+        const AcGePoint3d at = t * (AcGePoint3d::kOrigin + view_direction * d);
+        return w.moved_view_direction.dotProduct(at.asVector());
+    };
+    w.moved_depth_1 = depth(depth_1);
+    w.moved_depth_2 = depth(depth_2);
+    w.horizontal_view = view_direction.isPerpendicularTo(AcGeVector3d::kZAxis);
+    w.valid = true;
+    return w;
+}
 
 bool Inventoried_assembly::is_under_point(const AcGePoint3d& point) const {
     return ask<KORVLinear_structural_member>(m_member_id,
                                              [&](KORVLinear_structural_member* member) {
-                                                 return member->is_under_point(m_transform * point);
+                                                 return member->is_under_point(transform() * point);
                                              });
 }
 
 bool Inventoried_assembly::starts_at_point(const AcGePoint3d& point) const {
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
-            return member->starts_at_point(m_transform * point);
+            return member->starts_at_point(transform() * point);
         });
 }
 
 bool Inventoried_assembly::is_under_brace_point(const AcGePoint3d& point, bool flag) const {
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
-            return member->is_under_brace_point(m_transform * point, flag);
+            return member->is_under_brace_point(transform() * point, flag);
         });
 }
 
 bool Inventoried_assembly::is_under_point_inclusive(const AcGePoint3d& point) const {
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
-            return member->is_under_point_inclusive(m_transform * point, true);
+            return member->is_under_point_inclusive(transform() * point, true);
         });
 }
 
 bool Inventoried_assembly::is_below_point(const AcGePoint3d& point) const {
     return ask<KORVLinear_structural_member>(m_member_id,
                                              [&](KORVLinear_structural_member* member) {
-                                                 return member->is_below_point(m_transform * point);
+                                                 return member->is_below_point(transform() * point);
                                              });
 }
 
@@ -171,15 +196,16 @@ bool Inventoried_assembly::in_rectangle(const AcGePoint3d& corner1, const AcGePo
                                         bool clip_2, double depth_1, double depth_2) const {
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
-            const Moved_window w =
-                move_window(m_transform, corner1, corner2, view_direction, depth_1, depth_2);
-            if (view_direction.isPerpendicularTo(AcGeVector3d::kZAxis)) {
-                return member->in_rectangle_horizontal_view(w.corner1, w.corner2, flag,
-                                                            w.view_direction, clip_1, clip_2,
-                                                            w.depth_1, w.depth_2);
+            const Context::Moved_window& w =
+                moved_window(corner1, corner2, view_direction, depth_1, depth_2);
+            if (w.horizontal_view) {
+                return member->in_rectangle_horizontal_view(w.moved_corner1, w.moved_corner2, flag,
+                                                            w.moved_view_direction, clip_1, clip_2,
+                                                            w.moved_depth_1, w.moved_depth_2);
             }
-            return member->in_rectangle(w.corner1, w.corner2, flag, w.view_direction, clip_1,
-                                        clip_2, w.depth_1, w.depth_2);
+            return member->in_rectangle(w.moved_corner1, w.moved_corner2, flag,
+                                        w.moved_view_direction, clip_1, clip_2, w.moved_depth_1,
+                                        w.moved_depth_2);
         });
 }
 
@@ -187,10 +213,10 @@ bool Inventoried_assembly::in_plane_rectangle(const AcGePoint3d& corner1,
                                               const AcGePoint3d& corner2, bool flag) const {
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
-            const bool clip_along_z = m_clip.normal.isParallelTo(AcGeVector3d::kZAxis);
-            return member->in_plane_rectangle(m_transform * corner1, m_transform * corner2, flag,
-                                              m_clip.front_on && clip_along_z, m_clip.front_depth,
-                                              m_clip.back_on && clip_along_z, m_clip.back_depth);
+            const bool clip_along_z = clip().normal.isParallelTo(AcGeVector3d::kZAxis);
+            return member->in_plane_rectangle(transform() * corner1, transform() * corner2, flag,
+                                              clip().front_on && clip_along_z, clip().front_depth,
+                                              clip().back_on && clip_along_z, clip().back_depth);
         });
 }
 
@@ -200,7 +226,7 @@ bool Inventoried_assembly::is_wall_between_elevs(bool has_lower, double lower, b
         const double base = wall->get_start_point(true).z;
         const double top =
             base + std::max(wall->get_start_height(false), wall->get_end_height(false));
-        return between_elevations(m_transform, base, top, has_lower, lower, has_upper, upper);
+        return between_elevations(transform(), base, top, has_lower, lower, has_upper, upper);
     });
 }
 
@@ -210,7 +236,7 @@ bool Inventoried_assembly::is_brace_between_elevs(bool has_lower, double lower, 
         AcGePoint3d end;
         brace->get_end_point(end);
         const double top = std::max(m_start_point.z, end.z);
-        return between_elevations(m_transform, top, top, has_lower, lower, has_upper, upper);
+        return between_elevations(transform(), top, top, has_lower, lower, has_upper, upper);
     });
 }
 
@@ -219,8 +245,8 @@ bool Inventoried_assembly::intersects_segment(const AcGePoint3d& start, const Ac
     if (start.isEqualTo(end)) return false;
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
-            const AcGePoint3d s = m_transform * start;
-            const AcGePoint3d e = m_transform * end;
+            const AcGePoint3d s = transform() * start;
+            const AcGePoint3d e = transform() * end;
             const AcGePoint3d a = member->get_start_point(true);
             const AcGePoint3d b = member->get_end_point(true);
             if (a.isEqualTo(b)) return false;
@@ -236,7 +262,7 @@ bool Inventoried_assembly::connects_at_point(const AcGePoint3d& point, int& end_
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
             const AcGeTol tolerance = length_tolerance_of(member);
-            const AcGePoint3d p = m_transform * point;
+            const AcGePoint3d p = transform() * point;
             if (p.isEqualTo(m_start_point, tolerance)) {
                 end_index = 0;
                 return true;
@@ -266,15 +292,15 @@ bool Inventoried_assembly::is_column_between_elevs(bool has_lower, double lower,
         m_member_id, [&](KORVLinear_structural_member* column) {
             const double bottom = column->get_start_point(true).z;
             const double top = column->get_end_point(true).z;
-            return between_elevations(m_transform, bottom, top, has_lower, lower, has_upper, upper);
+            return between_elevations(transform(), bottom, top, has_lower, lower, has_upper, upper);
         });
 }
 
 bool Inventoried_assembly::is_lateral_beam_between_elevs(double lower, bool has_upper,
                                                          double upper) const {
     return ask<KORVLinear_structural_member>(m_member_id, [&](KORVLinear_structural_member* beam) {
-        const double lower_bound = elevation_in_member_drawing(m_transform, lower);
-        const double upper_bound = elevation_in_member_drawing(m_transform, upper);
+        const double lower_bound = elevation_in_member_drawing(transform(), lower);
+        const double upper_bound = elevation_in_member_drawing(transform(), upper);
         auto inside = [&](const AcGePoint3d& p) {
             return (!has_upper || upper_bound + kElevationTolerance >= p.z) &&
                    p.z > lower_bound + kElevationTolerance;
@@ -286,7 +312,7 @@ bool Inventoried_assembly::is_lateral_beam_between_elevs(double lower, bool has_
 bool Inventoried_assembly::starts_at_point_within_tolerance(const AcGePoint3d& point) const {
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
-            return (m_transform * point)
+            return (transform() * point)
                 .isEqualTo(member->get_start_point(true), length_tolerance_of(member));
         });
 }
@@ -294,7 +320,7 @@ bool Inventoried_assembly::starts_at_point_within_tolerance(const AcGePoint3d& p
 bool Inventoried_assembly::ends_at_point_within_tolerance(const AcGePoint3d& point) const {
     return ask<KORVLinear_structural_member>(
         m_member_id, [&](KORVLinear_structural_member* member) {
-            return (m_transform * point)
+            return (transform() * point)
                 .isEqualTo(member->get_end_point(true), length_tolerance_of(member));
         });
 }
@@ -334,10 +360,11 @@ bool KORVconcrete_plan_rep_inventoried_assembly::in_rectangle(const AcGePoint3d&
                                                               double depth_2) const {
     return ask<KORVConcrete_lateral_beam_plan_rep>(
         member_id(), [&](KORVConcrete_lateral_beam_plan_rep* plan_rep) {
-            const Moved_window w =
-                move_window(transform(), corner1, corner2, view_direction, depth_1, depth_2);
-            return plan_rep->in_rectangle(w.corner1, w.corner2, flag, w.view_direction, clip_1,
-                                          clip_2, w.depth_1, w.depth_2);
+            const Context::Moved_window& w =
+                moved_window(corner1, corner2, view_direction, depth_1, depth_2);
+            return plan_rep->in_rectangle(w.moved_corner1, w.moved_corner2, flag,
+                                          w.moved_view_direction, clip_1, clip_2, w.moved_depth_1,
+                                          w.moved_depth_2);
         });
 }
 
@@ -361,16 +388,17 @@ bool KORVWall_rebar_config_inventoried_assembly::in_rectangle(const AcGePoint3d&
         })) {
         return false;
     }
-    const Moved_window w =
-        move_window(transform(), corner1, corner2, view_direction, depth_1, depth_2);
+    const Context::Moved_window& w =
+        moved_window(corner1, corner2, view_direction, depth_1, depth_2);
     bool found = false;
     for (const AcDbObjectId& host_id : hosts) {
         bool opened = false;
         const bool inside =
             ask<KORVLinear_structural_member>(host_id, [&](KORVLinear_structural_member* host) {
                 opened = true;
-                return host->in_rectangle(w.corner1, w.corner2, flag, w.view_direction, clip_1,
-                                          clip_2, w.depth_1, w.depth_2);
+                return host->in_rectangle(w.moved_corner1, w.moved_corner2, flag,
+                                          w.moved_view_direction, clip_1, clip_2, w.moved_depth_1,
+                                          w.moved_depth_2);
             });
         if (!opened) continue;
         found = true;
@@ -388,17 +416,43 @@ Member_inventory::~Member_inventory() {
     m_imported_records.clear();
 }
 
+Record_map::const_iterator Record_map::find(const Record_key& key) const {
+    auto found = std::lower_bound(
+        m_entries.begin(), m_entries.end(), key,
+        [](const value_type& entry, const Record_key& wanted) { return entry.first < wanted; });
+    return found != m_entries.end() && found->first == key ? found : m_entries.end();
+}
+
+Inventoried_assembly* Record_map::put(const Record_key& key, Inventoried_assembly* record) {
+    // Scans file ids in creation order: new keys almost always belong at the end.
+    if (m_entries.empty() || m_entries.back().first < key) {
+        m_entries.emplace_back(key, record);
+        return nullptr;
+    }
+    auto at = std::lower_bound(
+        m_entries.begin(), m_entries.end(), key,
+        [](const value_type& entry, const Record_key& wanted) { return entry.first < wanted; });
+    if (at != m_entries.end() && at->first == key) {
+        Inventoried_assembly* displaced = at->second;
+        at->second = record;
+        return displaced;
+    }
+    m_entries.emplace(at, key, record);
+    return nullptr;
+}
+
+Inventoried_assembly* Record_map::take(const Record_key& key) {
+    auto found = find(key);
+    if (found == m_entries.end()) return nullptr;
+    Inventoried_assembly* record = found->second;
+    m_entries.erase(found);
+    return record;
+}
+
 void Member_inventory::add_record(std::unique_ptr<Inventoried_assembly> record) {
     const Record_key key(record->member_id(), record->reference_id());
-    Inventoried_assembly* raw = record.get();
+    m_records.put(key, record.get());
     m_owned.push_back(std::move(record));
-    // Scans visit ids in creation order, so new keys mostly go at the end.
-    auto hint = m_records.lower_bound(key);
-    if (hint != m_records.end() && hint->first == key) {
-        hint->second = raw;
-    } else {
-        m_records.emplace_hint(hint, key, raw);
-    }
 }
 
 void Member_inventory::note_member_number(int number) {
@@ -410,16 +464,14 @@ void Member_inventory::index_guid(const GUID& guid, Inventoried_assembly* record
 }
 
 void Member_inventory::erase(AcDbObjectId member_id) {
-    auto found = m_records.find(Record_key(member_id, AcDbObjectId::kNull));
-    if (found == m_records.end()) return;
-    m_erased_records[member_id] = found->second;
-    m_records.erase(found);
+    Inventoried_assembly* record = m_records.take(Record_key(member_id, AcDbObjectId::kNull));
+    if (record != nullptr) m_erased_records[member_id] = record;
 }
 
 void Member_inventory::restore(AcDbObjectId member_id) {
     auto found = m_erased_records.find(member_id);
     if (found == m_erased_records.end()) return;
-    m_records[Record_key(member_id, AcDbObjectId::kNull)] = found->second;
+    m_records.put(Record_key(member_id, AcDbObjectId::kNull), found->second);
     m_erased_records.erase(found);
 }
 
@@ -448,16 +500,14 @@ int member_number(const std::wstring& full_name) {
 }
 
 void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
-                const AcGePoint3d& start_point, const std::wstring& file_name,
-                AcDbObjectId reference_id, const AcGeMatrix3d& transform,
-                const Inventoried_assembly::Clip& clip) {
+                const AcGePoint3d& start_point,
+                const std::shared_ptr<const Inventoried_assembly::Context>& context) {
     _ASSERTE(a);
     if (a == nullptr) return;
     AcDbHandle handle;
     a->getAcDbHandle(handle);
-    auto record = std::make_unique<Inventoried_assembly>(a->objectId(), file_name, reference_id,
-                                                         start_point, handle, transform, clip,
-                                                         a->is_steel(), a->is_concrete());
+    auto record = std::make_unique<Inventoried_assembly>(a->objectId(), context, start_point,
+                                                         handle, a->is_steel(), a->is_concrete());
     Inventoried_assembly* filed = record.get();
     inventory->note_member_number(member_number(a->get_full_member_name(false)));
     inventory->add_record(std::move(record));
@@ -468,43 +518,61 @@ void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
     }
 }
 
+void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
+                const AcGePoint3d& start_point, const std::wstring& file_name,
+                AcDbObjectId reference_id, const AcGeMatrix3d& transform,
+                const Inventoried_assembly::Clip& clip) {
+    add_member(inventory, a, start_point, make_context(file_name, reference_id, transform, clip));
+}
+
 namespace {
 
 // What one scanned block contributes to every record made from it.
 struct Block_context {
-    std::wstring file_name;
     AcGeMatrix3d placement;  // the member's drawing -> the current drawing
-    AcGeMatrix3d transform;  // the current drawing -> the member's drawing
-    Inventoried_assembly::Clip clip;
-    AcDbObjectId reference_id;
+    std::shared_ptr<const Inventoried_assembly::Context> shared;
 };
 
 Block_context block_context(AcDbBlockTableRecord* pBlockTableRecord, AcDbBlockReference* reference,
                             AcDbDatabase* database) {
     Block_context context;
-    if (reference == nullptr) return context;
-    const ACHAR* name = nullptr;
-    pBlockTableRecord->getName(name);
-    context.file_name = name ? name : L"";
-    context.placement = reference->blockTransform();
-    context.transform = context.placement.inverse();
-    auto& clip = context.clip;
-    KORVget_clip_depth_values(reference, clip.normal, clip.front_on, clip.front_depth, clip.back_on,
-                              clip.back_depth);
-    if (reference->database() == database) context.reference_id = reference->objectId();
+    auto shared = std::make_shared<Inventoried_assembly::Context>();
+    if (reference != nullptr) {
+        const ACHAR* name = nullptr;
+        pBlockTableRecord->getName(name);
+        shared->file_name = name ? name : L"";
+        context.placement = reference->blockTransform();
+        shared->transform = context.placement.inverse();
+        auto& clip = shared->clip;
+        KORVget_clip_depth_values(reference, clip.normal, clip.front_on, clip.front_depth,
+                                  clip.back_on, clip.back_depth);
+        if (reference->database() == database) shared->reference_id = reference->objectId();
+    }
+    context.shared = std::move(shared);
     return context;
 }
 
 template <class Record>
 void add_assembly(Member_inventory* inventory, AcDbEntity* a, const AcGePoint3d& first_point,
-                  const Block_context& context) {
+                  const std::shared_ptr<const Inventoried_assembly::Context>& context) {
     _ASSERTE(a);
     if (a == nullptr) return;
     AcDbHandle handle;
     a->getAcDbHandle(handle);
-    inventory->add_record(std::make_unique<Record>(a->objectId(), context.file_name,
-                                                   context.reference_id, first_point, handle,
-                                                   context.transform, context.clip, false, true));
+    inventory->add_record(
+        std::make_unique<Record>(a->objectId(), context, first_point, handle, false, true));
+}
+
+void add_plan_rep(Member_inventory* inventory, KORVConcrete_lateral_beam_plan_rep* a,
+                  const AcGePoint3d& first_point,
+                  const std::shared_ptr<const Inventoried_assembly::Context>& context) {
+    add_assembly<KORVconcrete_plan_rep_inventoried_assembly>(inventory, a, first_point, context);
+}
+
+void add_rebar_config(Member_inventory* inventory, KORVWall_reinforcement* a,
+                      const AcGePoint3d& first_point,
+                      const std::shared_ptr<const Inventoried_assembly::Context>& context) {
+    add_assembly<KORVWall_rebar_config_inventoried_assembly>(inventory, a, first_point, context);
 }
 
 // Files one entity of a scanned block, if the inventory collects its kind.
@@ -516,21 +584,18 @@ void scan_entity(Member_inventory* inventory, KORVMember_test test, AcDbEntity* 
         AcGePoint3d start, end;
         AcGeMatrix3d start_frame, end_frame;
         plan_rep->get_end_points(true, start, end, start_frame, end_frame);
-        add_plan_rep(inventory, plan_rep, start, context.file_name, context.reference_id,
-                     context.transform, context.clip);
+        add_plan_rep(inventory, plan_rep, start, context.shared);
     } else if (inventory->collect_rebar_configs()) {
         auto* reinforcement = KORVWall_reinforcement::cast(entity);
         if (reinforcement == nullptr) return;
         AcGePoint3d first, second;
         if (!reinforcement->get_wall_linear_geometry(first, second)) return;
-        add_rebar_config(inventory, reinforcement, first, context.file_name, context.reference_id,
-                         context.transform, context.clip);
+        add_rebar_config(inventory, reinforcement, first, context.shared);
     } else {
         auto* member = KORVLinear_structural_member::cast(entity);
         if (member == nullptr || test == nullptr || !(member->*test)()) return;
         const AcGePoint3d start = context.placement * member->get_start_point(true);
-        add_member(inventory, member, start, context.file_name, context.reference_id,
-                   context.transform, context.clip);
+        add_member(inventory, member, start, context.shared);
     }
 }
 
@@ -625,24 +690,16 @@ void add_plan_rep(Member_inventory* inventory, KORVConcrete_lateral_beam_plan_re
                   const AcGePoint3d& first_point, const std::wstring& file_name,
                   AcDbObjectId reference_id, const AcGeMatrix3d& transform,
                   const Inventoried_assembly::Clip& clip) {
-    Block_context context;
-    context.file_name = file_name;
-    context.reference_id = reference_id;
-    context.transform = transform;
-    context.clip = clip;
-    add_assembly<KORVconcrete_plan_rep_inventoried_assembly>(inventory, a, first_point, context);
+    add_assembly<KORVconcrete_plan_rep_inventoried_assembly>(
+        inventory, a, first_point, make_context(file_name, reference_id, transform, clip));
 }
 
 void add_rebar_config(Member_inventory* inventory, KORVWall_reinforcement* a,
                       const AcGePoint3d& first_point, const std::wstring& file_name,
                       AcDbObjectId reference_id, const AcGeMatrix3d& transform,
                       const Inventoried_assembly::Clip& clip) {
-    Block_context context;
-    context.file_name = file_name;
-    context.reference_id = reference_id;
-    context.transform = transform;
-    context.clip = clip;
-    add_assembly<KORVWall_rebar_config_inventoried_assembly>(inventory, a, first_point, context);
+    add_assembly<KORVWall_rebar_config_inventoried_assembly>(
+        inventory, a, first_point, make_context(file_name, reference_id, transform, clip));
 }
 
 // ----- registries ----------------------------------------------------------------------------

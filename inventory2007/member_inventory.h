@@ -51,9 +51,35 @@ public:
         double back_depth = 0.0;
     };
 
+    // What every record found through one insert shares: the reference's block name, the
+    // insert, the transform into the referenced drawing and the insert's clip. Queries
+    // ask every record the same question, so the window moved into the member's drawing
+    // is kept here, once per insert, for the records that follow.
+    struct Context {
+        std::wstring file_name;
+        AcDbObjectId reference_id;
+        AcGeMatrix3d transform;
+        Clip clip;
+
+        struct Moved_window {
+            bool valid = false;
+            AcGePoint3d corner1, corner2;  // the question as asked
+            AcGeVector3d view_direction;
+            double depth_1 = 0.0, depth_2 = 0.0;
+            AcGePoint3d moved_corner1, moved_corner2;  // the question in the member's drawing
+            AcGeVector3d moved_view_direction;
+            double moved_depth_1 = 0.0, moved_depth_2 = 0.0;
+            bool horizontal_view = false;
+        };
+        mutable Moved_window window;
+    };
+
     Inventoried_assembly(AcDbObjectId member_id, const std::wstring& file_name,
                          AcDbObjectId reference_id, const AcGePoint3d& start_point,
                          const AcDbHandle& handle, const AcGeMatrix3d& transform, const Clip& clip,
+                         bool is_first_material, bool is_concrete);
+    Inventoried_assembly(AcDbObjectId member_id, std::shared_ptr<const Context> context,
+                         const AcGePoint3d& start_point, const AcDbHandle& handle,
                          bool is_first_material, bool is_concrete);
     virtual ~Inventoried_assembly();
     Inventoried_assembly(const Inventoried_assembly&) = delete;
@@ -88,27 +114,31 @@ public:
     bool ends_at_point_within_tolerance(const AcGePoint3d& point) const;
 
     AcDbObjectId member_id() const { return m_member_id; }
-    const std::wstring& file_name() const { return m_file_name; }
-    AcDbObjectId reference_id() const { return m_reference_id; }
+    const std::wstring& file_name() const { return m_context->file_name; }
+    AcDbObjectId reference_id() const { return m_context->reference_id; }
     const AcGePoint3d& start_point() const { return m_start_point; }
     const AcDbHandle& handle() const { return m_handle; }
-    const AcGeMatrix3d& transform() const { return m_transform; }
-    const Clip& clip() const { return m_clip; }
+    const AcGeMatrix3d& transform() const { return m_context->transform; }
+    const Clip& clip() const { return m_context->clip; }
     bool is_first_material() const { return m_is_first_material; }
     bool is_concrete() const { return m_is_concrete; }
 
     KORVid_and_filename id_and_filename() const {
-        return KORVid_and_filename(m_member_id, m_file_name, m_reference_id);
+        return KORVid_and_filename(m_member_id, file_name(), reference_id());
     }
+
+protected:
+    // The window moved into the member's drawing (kept for the insert's other records).
+    const Context::Moved_window& moved_window(const AcGePoint3d& corner1,
+                                              const AcGePoint3d& corner2,
+                                              const AcGeVector3d& view_direction, double depth_1,
+                                              double depth_2) const;
 
 private:
     AcDbObjectId m_member_id;
-    std::wstring m_file_name;
-    AcDbObjectId m_reference_id;
+    std::shared_ptr<const Context> m_context;
     AcGePoint3d m_start_point;
     AcDbHandle m_handle;
-    AcGeMatrix3d m_transform;
-    Clip m_clip;
     bool m_is_first_material;
     bool m_is_concrete;
 };
@@ -206,11 +236,34 @@ public:
     virtual bool is_lateral_beam_between_elevs(double, bool, double) const { return false; }
 };
 
+typedef std::pair<AcDbObjectId, AcDbObjectId> Record_key;  // (member id, reference id)
+
+// The live records in key order. A sorted vector: scans file ids in creation order, so
+// records arrive at the end, and queries walk the whole of it front to back.
+class Record_map {
+public:
+    typedef std::pair<Record_key, Inventoried_assembly*> value_type;
+    typedef std::vector<value_type>::const_iterator const_iterator;
+    typedef std::vector<value_type>::const_reverse_iterator const_reverse_iterator;
+
+    const_iterator begin() const { return m_entries.begin(); }
+    const_iterator end() const { return m_entries.end(); }
+    const_reverse_iterator rbegin() const { return m_entries.rbegin(); }
+    const_reverse_iterator rend() const { return m_entries.rend(); }
+    size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    const_iterator find(const Record_key& key) const;
+    // Files the record under the key and returns the one it displaced, or null.
+    Inventoried_assembly* put(const Record_key& key, Inventoried_assembly* record);
+    // Removes the entry of the key and returns its record, or null.
+    Inventoried_assembly* take(const Record_key& key);
+
+private:
+    std::vector<value_type> m_entries;
+};
+
 class Member_inventory {
 public:
-    typedef std::pair<AcDbObjectId, AcDbObjectId> Record_key;  // (member id, reference id)
-    typedef std::map<Record_key, Inventoried_assembly*> Record_map;
-
     Member_inventory(bool collect_plan_reps, bool collect_rebar_configs);
     ~Member_inventory();
     Member_inventory(const Member_inventory&) = delete;
@@ -254,6 +307,10 @@ void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
                 const AcGePoint3d& start_point, const std::wstring& file_name,
                 AcDbObjectId reference_id, const AcGeMatrix3d& transform,
                 const Inventoried_assembly::Clip& clip);
+// The same, for a member found through an insert whose context the records share.
+void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
+                const AcGePoint3d& start_point,
+                const std::shared_ptr<const Inventoried_assembly::Context>& context);
 void add_plan_rep(Member_inventory* inventory, KORVConcrete_lateral_beam_plan_rep* a,
                   const AcGePoint3d& first_point, const std::wstring& file_name,
                   AcDbObjectId reference_id, const AcGeMatrix3d& transform,
