@@ -1173,33 +1173,43 @@ bool KORVfind_beams_intersecting_segment(const AcGePoint3d& start, const AcGePoi
     });
 }
 
+namespace {
+
+typedef bool (Inventoried_assembly::*Elevation_test)(bool, double, bool, double) const;
+
+bool elevation_query(Member_inventory* inventory, Elevation_test test, bool has_lower, double lower,
+                     bool has_upper, double upper, Result_list& result) {
+    return append_matching(inventory, result, [&](const Inventoried_assembly& record) {
+        return (record.*test)(has_lower, lower, has_upper, upper);
+    });
+}
+
+}  // namespace
+
 bool KORVfind_columns_between_elevs(bool has_lower, double lower, bool has_upper, double upper,
                                     std::list<KORVid_and_filename>& result) {
     return guarded([&] {
-        return append_matching(
-            current_column_inventory(), result, [&](const Inventoried_assembly& record) {
-                return record.is_column_between_elevs(has_lower, lower, has_upper, upper);
-            });
+        return elevation_query(current_column_inventory(),
+                               &Inventoried_assembly::is_column_between_elevs, has_lower, lower,
+                               has_upper, upper, result);
     });
 }
 
 bool KORVfind_walls_between_elevs(bool has_lower, double lower, bool has_upper, double upper,
                                   std::list<KORVid_and_filename>& result) {
     return guarded([&] {
-        return append_matching(
-            current_wall_inventory(), result, [&](const Inventoried_assembly& record) {
-                return record.is_wall_between_elevs(has_lower, lower, has_upper, upper);
-            });
+        return elevation_query(current_wall_inventory(),
+                               &Inventoried_assembly::is_wall_between_elevs, has_lower, lower,
+                               has_upper, upper, result);
     });
 }
 
 bool KORVfind_braces_between_elevs(bool has_lower, double lower, bool has_upper, double upper,
                                    std::list<KORVid_and_filename>& result) {
     return guarded([&] {
-        return append_matching(
-            current_brace_inventory(), result, [&](const Inventoried_assembly& record) {
-                return record.is_brace_between_elevs(has_lower, lower, has_upper, upper);
-            });
+        return elevation_query(current_brace_inventory(),
+                               &Inventoried_assembly::is_brace_between_elevs, has_lower, lower,
+                               has_upper, upper, result);
     });
 }
 
@@ -1322,40 +1332,39 @@ bool append_unsupported_ends(Member_inventory* inventory,
 
 }  // namespace
 
+namespace {
+
+// The one-point underlying search: the two-point test with both points the same.
+bool find_under_point(Member_inventory* inventory, const AcGePoint3d& point,
+                      const AcDbObjectId& exclude, bool concrete_only, KORVid_and_filename& out) {
+    return find_first(inventory, exclude, out, [&](const Inventoried_assembly& record) {
+        return (!concrete_only || record.is_concrete()) &&
+               under_two_points(record, point, point,
+                                [&](const auto& r) { return r.is_under_point(point); });
+    });
+}
+
+}  // namespace
+
 bool KORVfind_underlying_column(const AcGePoint3d& point, const AcDbObjectId& exclude,
                                 KORVid_and_filename& out) {
-    return guarded([&] {
-        return find_first(
-            current_column_inventory(), exclude, out, [&](const Inventoried_assembly& record) {
-                return under_two_points(record, point, point,
-                                        [&](const auto& r) { return r.is_under_point(point); });
-            });
-    });
+    return guarded(
+        [&] { return find_under_point(current_column_inventory(), point, exclude, false, out); });
 }
 
 bool KORVfind_underlying_concrete_column(const AcGePoint3d& point, const AcDbObjectId& exclude,
                                          AcDbDatabase* database, const std::wstring& drawing_name,
                                          KORVid_and_filename& out) {
     return guarded([&] {
-        return find_first(get_column_inventory(database, drawing_name), exclude, out,
-                          [&](const Inventoried_assembly& record) {
-                              return record.is_concrete() &&
-                                     under_two_points(record, point, point, [&](const auto& r) {
-                                         return r.is_under_point(point);
-                                     });
-                          });
+        return find_under_point(get_column_inventory(database, drawing_name), point, exclude, true,
+                                out);
     });
 }
 
 bool KORVfind_underlying_wall(const AcGePoint3d& point, const AcDbObjectId& exclude,
                               KORVid_and_filename& out) {
-    return guarded([&] {
-        return find_first(
-            current_wall_inventory(), exclude, out, [&](const Inventoried_assembly& record) {
-                return under_two_points(record, point, point,
-                                        [&](const auto& r) { return r.is_under_point(point); });
-            });
-    });
+    return guarded(
+        [&] { return find_under_point(current_wall_inventory(), point, exclude, false, out); });
 }
 
 bool KORVfind_underlying_beam(const AcGePoint3d& point1, const AcGePoint3d& point2,

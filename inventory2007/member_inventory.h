@@ -143,10 +143,10 @@ private:
     bool m_is_concrete;
 };
 
-// The record of a concrete lateral beam plan rep. The member-only operations are never
+// What the plan rep and rebar config records share: the member-only operations are never
 // reached by the exported queries (they run on member inventories); reaching one reports
-// the failed check and answers false.
-class KORVconcrete_plan_rep_inventoried_assembly : public Inventoried_assembly {
+// the failed check and answers false. Both are lateral, and neither is a wall or connects.
+class Non_member_inventoried_assembly : public Inventoried_assembly {
 public:
     using Inventoried_assembly::Inventoried_assembly;
 
@@ -171,66 +171,42 @@ public:
         return false;
     }
     bool is_wall_between_elevs(bool, double, bool, double) const override { return false; }
+    bool is_lateral() const override { return true; }
+    bool in_plane_rectangle(const AcGePoint3d&, const AcGePoint3d&, bool) const override {
+        _ASSERTE(false);
+        return false;
+    }
+    bool intersects_segment(const AcGePoint3d&, const AcGePoint3d&, bool) const override {
+        _ASSERTE(false);
+        return false;
+    }
+    bool connects_at_point(const AcGePoint3d&, int&) const override { return false; }
+};
+
+// The record of a concrete lateral beam plan rep.
+class KORVconcrete_plan_rep_inventoried_assembly : public Non_member_inventoried_assembly {
+public:
+    using Non_member_inventoried_assembly::Non_member_inventoried_assembly;
+
     bool is_brace_between_elevs(bool has_lower, double lower, bool has_upper,
                                 double upper) const override;
-    bool is_lateral() const override { return true; }
     bool is_cantilever() const override;
     bool in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2, bool flag,
                       const AcGeVector3d& view_direction, bool clip_1, bool clip_2, double depth_1,
                       double depth_2) const override;
-    bool in_plane_rectangle(const AcGePoint3d&, const AcGePoint3d&, bool) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool intersects_segment(const AcGePoint3d&, const AcGePoint3d&, bool) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool connects_at_point(const AcGePoint3d&, int&) const override { return false; }
     bool get_end_points(AcGePoint3d& start, AcGePoint3d& end) const override;
 };
 
 // The record of a wall rebar configuration: it lies in a window when its host walls do.
-class KORVWall_rebar_config_inventoried_assembly : public Inventoried_assembly {
+class KORVWall_rebar_config_inventoried_assembly : public Non_member_inventoried_assembly {
 public:
-    using Inventoried_assembly::Inventoried_assembly;
+    using Non_member_inventoried_assembly::Non_member_inventoried_assembly;
 
-    bool is_under_point(const AcGePoint3d&) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool starts_at_point(const AcGePoint3d&) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool is_under_brace_point(const AcGePoint3d&, bool) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool is_under_point_inclusive(const AcGePoint3d&) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool is_below_point(const AcGePoint3d&) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool is_wall_between_elevs(bool, double, bool, double) const override { return false; }
     bool is_brace_between_elevs(bool, double, bool, double) const override { return false; }
-    bool is_lateral() const override { return true; }
     bool is_cantilever() const override { return false; }
     bool in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2, bool flag,
                       const AcGeVector3d& view_direction, bool clip_1, bool clip_2, double depth_1,
                       double depth_2) const override;
-    bool in_plane_rectangle(const AcGePoint3d&, const AcGePoint3d&, bool) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool intersects_segment(const AcGePoint3d&, const AcGePoint3d&, bool) const override {
-        _ASSERTE(false);
-        return false;
-    }
-    bool connects_at_point(const AcGePoint3d&, int&) const override { return false; }
     bool get_end_points(AcGePoint3d& start, AcGePoint3d& end) const override;
     // The lateral-beam elevation test's shape; a rebar config is never a lateral beam.
     virtual bool is_lateral_beam_between_elevs(double, bool, double) const { return false; }

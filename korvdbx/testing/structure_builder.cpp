@@ -19,8 +19,9 @@ AcDbObjectId add_member(DrawingBuilder& drawing, const MemberSpec& spec, AcDbObj
     auto* member = new KORVLinear_structural_member(spec.kind, spec.start, spec.end);
     member->set_material(spec.material);
     member->set_name(spec.name, spec.section);
-    if (!spec.guids.empty())
-        member->set_imported(1, spec.guids);
+    if (!spec.guids.empty()) member->set_imported(1, spec.guids);
+    member->set_lateral(spec.lateral);
+    member->set_unsupported_ends(spec.unsupported_start, spec.unsupported_end);
     return append(drawing, member, spec.layer, block);
 }
 
@@ -73,8 +74,7 @@ AcDbObjectId add_wall_reinforcement(DrawingBuilder& drawing, const AcGePoint3d& 
                                     const AcGePoint3d& second,
                                     const std::deque<AcDbObjectId>& hosts) {
     auto* reinforcement = new KORVWall_reinforcement();
-    if (!first.isEqualTo(second))
-        reinforcement->set_geometry(first, second);
+    if (!first.isEqualTo(second)) reinforcement->set_geometry(first, second);
     reinforcement->set_hosts(hosts);
     return drawing.add(reinforcement);
 }
@@ -82,8 +82,7 @@ AcDbObjectId add_wall_reinforcement(DrawingBuilder& drawing, const AcGePoint3d& 
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth) {
     AcDbObjectPointer<AcDbBlockReference> insert(reference, AcDb::kForWrite);
-    if (insert.openStatus() != Acad::eOk)
-        throw std::logic_error("set_clip: insert does not open");
+    if (insert.openStatus() != Acad::eOk) throw std::logic_error("set_clip: insert does not open");
     KORVset_clip_depth_values(insert, normal, front_on, front_depth, back_on, back_depth);
 }
 
@@ -92,8 +91,7 @@ GUID make_guid(unsigned n) {
     guid.Data1 = 0x1000u + n;
     guid.Data2 = static_cast<unsigned short>(n * 7u);
     guid.Data3 = static_cast<unsigned short>(n * 13u);
-    for (int i = 0; i < 8; ++i)
-        guid.Data4[i] = static_cast<unsigned char>(n + i * 31u);
+    for (int i = 0; i < 8; ++i) guid.Data4[i] = static_cast<unsigned char>(n + i * 31u);
     return guid;
 }
 
