@@ -20,8 +20,7 @@ namespace {
 AcGeMatrix3d end_frame(const AcGePoint3d& at, const AcGeVector3d& along) {
     AcGeVector3d x = along.normal();
     AcGeVector3d z = AcGeVector3d::kZAxis;
-    if (x.isParallelTo(z))
-        z = AcGeVector3d::kXAxis;
+    if (x.isParallelTo(z)) z = AcGeVector3d::kXAxis;
     AcGeVector3d y = z.crossProduct(x).normal();
     z = x.crossProduct(y);
     AcGeMatrix3d frame;
@@ -44,8 +43,7 @@ bool KORVConcrete_lateral_beam_plan_rep::get_end_points(bool, AcGePoint3d& start
                                                         AcGeMatrix3d& end_frame_out) const {
     assertReadEnabled();
     KORV_LIBRARY_CALL("get_end_points");
-    if (mStart.isEqualTo(mEnd))
-        return false;
+    if (mStart.isEqualTo(mEnd)) return false;
     start = mStart;
     end = mEnd;
     start_frame = end_frame(mStart, mEnd - mStart);

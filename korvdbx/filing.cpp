@@ -1,53 +1,363 @@
-// Filing of the library's classes: each files its own data after its parent's.
+// Filing of the library's classes: each files its own data after its parent's, opening its
+// DXF data with its subclass marker, and reads back what it wrote (unknown groups of its
+// own subclass are passed over, a malformed value fails the read with eBadDxfSequence).
+//
+// Group codes: members 70 kind, 71 material, 72 flags (1 lateral, 2 unsupported start, 4
+// unsupported end), 10/11 axis ends, 1 name, 3 section, 90 imported marker, 91 GUID count and
+// 300 each GUID ("{8-4-4-4-12}"); walls 40/41 start and end
+// heights; plan reps 10/11 end points; wall reinforcements 290 has-geometry, 10/11 line, 91
+// host count and 330 each host wall (soft pointer).
+//
+// The library registers its classes when it loads, as an object library does in its
+// initialisation, so that a drawing read before any of them was used still finds them.
 #include "StdAfx.h"
+
+#include <cstdio>
+#include <string>
 
 #include "korvdbx.h"
 
-Acad::ErrorStatus KORVLinear_structural_member::dwgInFields(AcDbDwgFiler* filer) {
-    return AcDbEntity::dwgInFields(filer);
+namespace {
+
+// The library's classes exist while it is loaded: registered on load, removed (derived
+// classes first) on unload, as an object library's entry point does.
+struct Class_registration {
+    Class_registration() {
+        KORVLinear_structural_member::rxInit();
+        KORVWall_3::rxInit();
+        KORVConcrete_lateral_beam_plan_rep::rxInit();
+        KORVConcrete_lat_cant_beam_plan_rep::rxInit();
+        KORVWall_reinforcement::rxInit();
+    }
+    ~Class_registration() {
+        for (AcRxClass* descriptor :
+             {KORVWall_reinforcement::desc(), KORVConcrete_lat_cant_beam_plan_rep::desc(),
+              KORVConcrete_lateral_beam_plan_rep::desc(), KORVWall_3::desc(),
+              KORVLinear_structural_member::desc()}) {
+            deleteAcRxClass(descriptor);
+        }
+    }
+} class_registration;
+
+std::wstring guid_text(const GUID& guid) {
+    wchar_t text[40];
+    std::swprintf(text, 40, L"{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+                  guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                  guid.Data4[6], guid.Data4[7]);
+    return text;
 }
+
+bool parse_guid(const ACHAR* text, GUID& guid) {
+    unsigned data1 = 0, data2 = 0, data3 = 0, bytes[8] = {};
+    wchar_t close = 0;
+    int read = 0;
+    if (text == nullptr || std::wcslen(text) != 38 ||
+        std::swscanf(text, L"{%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x%lc%n", &data1, &data2, &data3,
+                     &bytes[0], &bytes[1], &bytes[2], &bytes[3], &bytes[4], &bytes[5], &bytes[6],
+                     &bytes[7], &close, &read) != 12 ||
+        close != L'}' || read != 38) {
+        return false;
+    }
+    guid.Data1 = data1;
+    guid.Data2 = static_cast<unsigned short>(data2);
+    guid.Data3 = static_cast<unsigned short>(data3);
+    for (int i = 0; i < 8; ++i) guid.Data4[i] = static_cast<unsigned char>(bytes[i]);
+    return true;
+}
+
+enum Member_flags : Adesk::Int16 { kLateral = 1, kUnsupportedStart = 2, kUnsupportedEnd = 4 };
+
+Adesk::Int16 member_flags(bool lateral, bool unsupported_start, bool unsupported_end) {
+    return static_cast<Adesk::Int16>((lateral ? kLateral : 0) |
+                                     (unsupported_start ? kUnsupportedStart : 0) |
+                                     (unsupported_end ? kUnsupportedEnd : 0));
+}
+
+AcGePoint3d point_of(const resbuf& rb) {
+    return AcGePoint3d(rb.resval.rpoint[0], rb.resval.rpoint[1], rb.resval.rpoint[2]);
+}
+
+// Reads the items of one subclass (after its marker) up to the next marker or the end,
+// handing each to take; a false answer from take fails the read.
+template <class Take>
+Acad::ErrorStatus read_items(AcDbDxfFiler* filer, const ACHAR* subclass, Take take) {
+    if (!filer->atSubclassData(subclass)) {
+        return filer->setError(Acad::eBadDxfSequence, L"missing %ls data", subclass);
+    }
+    resbuf rb{};
+    Acad::ErrorStatus es;
+    while ((es = filer->readItem(&rb)) == Acad::eOk) {
+        if (rb.restype == AcDb::kDxfSubclass) {
+            filer->pushBackItem();
+            break;
+        }
+        if (!take(rb)) {
+            return filer->setError(Acad::eBadDxfSequence, L"%ls: bad group %d", subclass,
+                                   rb.restype);
+        }
+    }
+    if (es != Acad::eOk && es != Acad::eEndOfFile) return es;
+    return filer->filerStatus();
+}
+
+}  // namespace
+
+// ----- members -------------------------------------------------------------------------------
+
 Acad::ErrorStatus KORVLinear_structural_member::dwgOutFields(AcDbDwgFiler* filer) const {
-    return AcDbEntity::dwgOutFields(filer);
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(static_cast<Adesk::Int16>(mKind));
+    filer->writeItem(static_cast<Adesk::Int16>(mMaterial));
+    filer->writeItem(member_flags(mLateral, mUnsupportedStart, mUnsupportedEnd));
+    filer->writeItem(mStart);
+    filer->writeItem(mEnd);
+    filer->writeItem(mName.c_str());
+    filer->writeItem(mSection.c_str());
+    filer->writeItem(static_cast<Adesk::Int32>(mImported));
+    filer->writeItem(static_cast<Adesk::UInt32>(mGuids.size()));
+    for (const GUID& guid : mGuids) filer->writeItem(guid_text(guid).c_str());
+    return filer->filerStatus();
 }
-Acad::ErrorStatus KORVLinear_structural_member::dxfInFields(AcDbDxfFiler* filer) {
-    return AcDbEntity::dxfInFields(filer);
+
+Acad::ErrorStatus KORVLinear_structural_member::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    Adesk::Int16 kind = 0, material = 0, flags = 0;
+    Adesk::Int32 imported = 0;
+    Adesk::UInt32 count = 0;
+    AcString name, section;
+    filer->readItem(&kind);
+    filer->readItem(&material);
+    filer->readItem(&flags);
+    filer->readItem(&mStart);
+    filer->readItem(&mEnd);
+    filer->readItem(name);
+    filer->readItem(section);
+    filer->readItem(&imported);
+    filer->readItem(&count);
+    mGuids.clear();
+    for (Adesk::UInt32 i = 0; i < count && filer->filerStatus() == Acad::eOk; ++i) {
+        AcString text;
+        GUID guid{};
+        filer->readItem(text);
+        if (parse_guid(text.kwszPtr(), guid)) mGuids.push_back(guid);
+    }
+    mKind = static_cast<Kind>(kind);
+    mMaterial = static_cast<Material>(material);
+    mLateral = (flags & kLateral) != 0;
+    mUnsupportedStart = (flags & kUnsupportedStart) != 0;
+    mUnsupportedEnd = (flags & kUnsupportedEnd) != 0;
+    mName = name.text();
+    mSection = section.text();
+    mImported = imported;
+    return filer->filerStatus();
 }
+
 Acad::ErrorStatus KORVLinear_structural_member::dxfOutFields(AcDbDxfFiler* filer) const {
-    return AcDbEntity::dxfOutFields(filer);
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVLinear_structural_member");
+    filer->writeInt16(AcDb::kDxfInt16, static_cast<Adesk::Int16>(mKind));
+    filer->writeInt16(static_cast<AcDb::DxfCode>(71), static_cast<Adesk::Int16>(mMaterial));
+    filer->writeInt16(static_cast<AcDb::DxfCode>(72),
+                      member_flags(mLateral, mUnsupportedStart, mUnsupportedEnd));
+    filer->writePoint3d(AcDb::kDxfXCoord, mStart);
+    filer->writePoint3d(static_cast<AcDb::DxfCode>(11), mEnd);
+    filer->writeString(AcDb::kDxfText, mName.c_str());
+    filer->writeString(static_cast<AcDb::DxfCode>(3), mSection.c_str());
+    filer->writeInt32(AcDb::kDxfInt32, mImported);
+    filer->writeInt32(static_cast<AcDb::DxfCode>(91), static_cast<Adesk::Int32>(mGuids.size()));
+    for (const GUID& guid : mGuids) {
+        filer->writeString(AcDb::kDxfXTextString, guid_text(guid).c_str());
+    }
+    return filer->filerStatus();
 }
-Acad::ErrorStatus KORVWall_3::dwgInFields(AcDbDwgFiler* filer) {
-    return KORVLinear_structural_member::dwgInFields(filer);
+
+Acad::ErrorStatus KORVLinear_structural_member::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    mGuids.clear();
+    return read_items(filer, L"KORVLinear_structural_member", [this](const resbuf& rb) {
+        GUID guid{};
+        switch (rb.restype) {
+            case 70:
+                if (rb.resval.rint < kColumn || rb.resval.rint > kWall) return false;
+                mKind = static_cast<Kind>(rb.resval.rint);
+                return true;
+            case 71:
+                if (rb.resval.rint < kSteel || rb.resval.rint > kOtherMaterial) return false;
+                mMaterial = static_cast<Material>(rb.resval.rint);
+                return true;
+            case 72:
+                mLateral = (rb.resval.rint & kLateral) != 0;
+                mUnsupportedStart = (rb.resval.rint & kUnsupportedStart) != 0;
+                mUnsupportedEnd = (rb.resval.rint & kUnsupportedEnd) != 0;
+                return true;
+            case 10:
+                mStart = point_of(rb);
+                return true;
+            case 11:
+                mEnd = point_of(rb);
+                return true;
+            case 1:
+                mName = rb.resval.rstring;
+                return true;
+            case 3:
+                mSection = rb.resval.rstring;
+                return true;
+            case 90:
+                mImported = rb.resval.rlong;
+                return true;
+            case 300:
+                if (!parse_guid(rb.resval.rstring, guid)) return false;
+                mGuids.push_back(guid);
+                return true;
+            default:
+                return true;
+        }
+    });
 }
+
+// ----- walls ---------------------------------------------------------------------------------
+
 Acad::ErrorStatus KORVWall_3::dwgOutFields(AcDbDwgFiler* filer) const {
-    return KORVLinear_structural_member::dwgOutFields(filer);
+    Acad::ErrorStatus es = KORVLinear_structural_member::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mStartHeight);
+    filer->writeItem(mEndHeight);
+    return filer->filerStatus();
 }
-Acad::ErrorStatus KORVWall_3::dxfInFields(AcDbDxfFiler* filer) {
-    return KORVLinear_structural_member::dxfInFields(filer);
+
+Acad::ErrorStatus KORVWall_3::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = KORVLinear_structural_member::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->readItem(&mStartHeight);
+    filer->readItem(&mEndHeight);
+    return filer->filerStatus();
 }
+
 Acad::ErrorStatus KORVWall_3::dxfOutFields(AcDbDxfFiler* filer) const {
-    return KORVLinear_structural_member::dxfOutFields(filer);
+    Acad::ErrorStatus es = KORVLinear_structural_member::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVWall_3");
+    filer->writeDouble(AcDb::kDxfReal, mStartHeight);
+    filer->writeDouble(static_cast<AcDb::DxfCode>(41), mEndHeight);
+    return filer->filerStatus();
 }
-Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dwgInFields(AcDbDwgFiler* filer) {
-    return AcDbEntity::dwgInFields(filer);
+
+Acad::ErrorStatus KORVWall_3::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = KORVLinear_structural_member::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_items(filer, L"KORVWall_3", [this](const resbuf& rb) {
+        if (rb.restype == 40) mStartHeight = rb.resval.rreal;
+        if (rb.restype == 41) mEndHeight = rb.resval.rreal;
+        return mStartHeight >= 0.0 && mEndHeight >= 0.0;
+    });
 }
+
+// ----- plan reps ------------------------------------------------------------------------------
+
 Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dwgOutFields(AcDbDwgFiler* filer) const {
-    return AcDbEntity::dwgOutFields(filer);
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mStart);
+    filer->writeItem(mEnd);
+    return filer->filerStatus();
 }
-Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dxfInFields(AcDbDxfFiler* filer) {
-    return AcDbEntity::dxfInFields(filer);
+
+Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->readItem(&mStart);
+    filer->readItem(&mEnd);
+    return filer->filerStatus();
 }
+
 Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dxfOutFields(AcDbDxfFiler* filer) const {
-    return AcDbEntity::dxfOutFields(filer);
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVConcrete_lateral_beam_plan_rep");
+    filer->writePoint3d(AcDb::kDxfXCoord, mStart);
+    filer->writePoint3d(static_cast<AcDb::DxfCode>(11), mEnd);
+    return filer->filerStatus();
 }
-Acad::ErrorStatus KORVWall_reinforcement::dwgInFields(AcDbDwgFiler* filer) {
-    return AcDbEntity::dwgInFields(filer);
+
+Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_items(filer, L"KORVConcrete_lateral_beam_plan_rep", [this](const resbuf& rb) {
+        if (rb.restype == 10) mStart = point_of(rb);
+        if (rb.restype == 11) mEnd = point_of(rb);
+        return true;
+    });
 }
+
+// ----- wall reinforcements ----------------------------------------------------------------------
+
 Acad::ErrorStatus KORVWall_reinforcement::dwgOutFields(AcDbDwgFiler* filer) const {
-    return AcDbEntity::dwgOutFields(filer);
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mHasGeometry);
+    filer->writeItem(mFirst);
+    filer->writeItem(mSecond);
+    filer->writeItem(static_cast<Adesk::UInt32>(mHosts.size()));
+    for (const AcDbObjectId& host : mHosts) filer->writeItem(AcDbSoftPointerId(host));
+    return filer->filerStatus();
 }
-Acad::ErrorStatus KORVWall_reinforcement::dxfInFields(AcDbDxfFiler* filer) {
-    return AcDbEntity::dxfInFields(filer);
+
+Acad::ErrorStatus KORVWall_reinforcement::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    Adesk::UInt32 count = 0;
+    filer->readItem(&mHasGeometry);
+    filer->readItem(&mFirst);
+    filer->readItem(&mSecond);
+    filer->readItem(&count);
+    mHosts.clear();
+    for (Adesk::UInt32 i = 0; i < count && filer->filerStatus() == Acad::eOk; ++i) {
+        AcDbSoftPointerId host;
+        filer->readItem(&host);
+        mHosts.push_back(host);
+    }
+    return filer->filerStatus();
 }
+
 Acad::ErrorStatus KORVWall_reinforcement::dxfOutFields(AcDbDxfFiler* filer) const {
-    return AcDbEntity::dxfOutFields(filer);
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVWall_reinforcement");
+    filer->writeBool(AcDb::kDxfBool, mHasGeometry);
+    filer->writePoint3d(AcDb::kDxfXCoord, mFirst);
+    filer->writePoint3d(static_cast<AcDb::DxfCode>(11), mSecond);
+    filer->writeInt32(static_cast<AcDb::DxfCode>(91), static_cast<Adesk::Int32>(mHosts.size()));
+    for (const AcDbObjectId& host : mHosts) filer->writeObjectId(AcDb::kDxfSoftPointerId, host);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVWall_reinforcement::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    mHosts.clear();
+    return read_items(filer, L"KORVWall_reinforcement", [this](const resbuf& rb) {
+        AcDbObjectId host;
+        switch (rb.restype) {
+            case 290:
+                mHasGeometry = rb.resval.rint != 0;
+                return true;
+            case 10:
+                mFirst = point_of(rb);
+                return true;
+            case 11:
+                mSecond = point_of(rb);
+                return true;
+            case 330:
+                if (acdbGetObjectId(host, rb.resval.rlname) != Acad::eOk) return false;
+                mHosts.push_back(host);
+                return true;
+            default:
+                return true;
+        }
+    });
 }

@@ -63,8 +63,7 @@ Acad::ErrorStatus KORVLinear_structural_member::get_end_point(AcGePoint3d& end) 
 std::wstring KORVLinear_structural_member::get_full_member_name(bool with_section) const {
     assertReadEnabled();
     KORV_LIBRARY_CALL("get_full_member_name");
-    if (with_section && !mSection.empty())
-        return mName + L" " + mSection;
+    if (with_section && !mSection.empty()) return mName + L" " + mSection;
     return mName;
 }
 

@@ -34,20 +34,16 @@ bool on_top_line(const KORVLinear_structural_member* member, const AcGePoint3d& 
     AcGePoint3d start, end;
     top_line(member, start, end);
     const double tolerance = tolerance_of(member);
-    if (korvdbx::distance_to_segment(point, start, end) > tolerance)
-        return false;
-    if (include_ends || start.isEqualTo(end))
-        return true;
+    if (korvdbx::distance_to_segment(point, start, end) > tolerance) return false;
+    if (include_ends || start.isEqualTo(end)) return true;
     return point.distanceTo(start) > tolerance && point.distanceTo(end) > tolerance;
 }
 
 }  // namespace
 
 bool KORVPoint3d_less::operator()(const AcGePoint3d& a, const AcGePoint3d& b) const {
-    if (a.x != b.x)
-        return a.x < b.x;
-    if (a.y != b.y)
-        return a.y < b.y;
+    if (a.x != b.x) return a.x < b.x;
+    if (a.y != b.y) return a.y < b.y;
     return a.z < b.z;
 }
 
@@ -122,8 +118,7 @@ bool KORVLinear_structural_member::is_below_point(const AcGePoint3d& point) cons
     const double tolerance = tolerance_of(this);
     const AcGePoint3d plan_point(point.x, point.y, 0.0);
     const AcGePoint3d plan_start(start.x, start.y, 0.0), plan_end(end.x, end.y, 0.0);
-    if (korvdbx::distance_to_segment(plan_point, plan_start, plan_end) > tolerance)
-        return false;
+    if (korvdbx::distance_to_segment(plan_point, plan_start, plan_end) > tolerance) return false;
     const AcGeVector3d along = plan_end - plan_start;
     const double length_squared = along.dotProduct(along);
     const double t =

@@ -32,8 +32,7 @@ double KORVWall_3::get_end_height(bool) const {
 
 Acad::ErrorStatus KORVWall_3::set_heights(double start_height, double end_height) {
     assertWriteEnabled();
-    if (start_height < 0.0 || end_height < 0.0)
-        return Acad::eInvalidInput;
+    if (start_height < 0.0 || end_height < 0.0) return Acad::eInvalidInput;
     mStartHeight = start_height;
     mEndHeight = end_height;
     return Acad::eOk;

@@ -13,8 +13,7 @@ bool KORVWall_reinforcement::get_wall_linear_geometry(AcGePoint3d& first,
                                                       AcGePoint3d& second) const {
     assertReadEnabled();
     KORV_LIBRARY_CALL("get_wall_linear_geometry");
-    if (!mHasGeometry)
-        return false;
+    if (!mHasGeometry) return false;
     first = mFirst;
     second = mSecond;
     return true;

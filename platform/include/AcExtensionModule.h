@@ -32,8 +32,7 @@ public:
     // Initialises the extension DLL and puts it in MFC's resource chain. FALSE when already
     // attached or when MFC refused the DLL.
     BOOL AttachInstance(HINSTANCE hExtInst) {
-        if (m_bAttached)
-            return FALSE;
+        if (m_bAttached) return FALSE;
         m_bAttached = AfxInitExtensionModule(m_module, hExtInst);
         if (m_bAttached) {
             m_hDefaultResource = AfxGetResourceHandle();
@@ -45,8 +44,7 @@ public:
 
     // Takes the DLL out of MFC's chain; nothing when not attached.
     void DetachInstance() {
-        if (!m_bAttached)
-            return;
+        if (!m_bAttached) return;
         AfxTermExtensionModule(m_module);
         m_bAttached = FALSE;
     }

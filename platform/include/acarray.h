@@ -36,8 +36,7 @@ public:
     }
     bool contains(const T& value) const {
         for (const auto& item : mItems) {
-            if (item == value)
-                return true;
+            if (item == value) return true;
         }
         return false;
     }

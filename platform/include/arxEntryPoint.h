@@ -20,8 +20,7 @@ public:
 
     AcRx::AppRetCode On_kInitAppMsg(void* pkt) override {
         const AcRx::AppRetCode retCode = AcRxDbxApp::On_kInitAppMsg(pkt);
-        if (acrxArxAppCommandTable != nullptr)
-            return AcRx::kRetError;
+        if (acrxArxAppCommandTable != nullptr) return AcRx::kRetError;
         return retCode;
     }
 
@@ -32,8 +31,7 @@ public:
 
     AcRx::AppRetCode On_kLoadDwgMsg(void* pkt) override {
         const AcRx::AppRetCode retCode = AcRxDbxApp::On_kLoadDwgMsg(pkt);
-        if (acrxArxAppLispTable != nullptr)
-            return AcRx::kRetError;
+        if (acrxArxAppLispTable != nullptr) return AcRx::kRetError;
         return retCode;
     }
 

@@ -52,11 +52,15 @@ public:
 #if __cplusplus > 201703L
     // Without it, C++20 code (std::pair, std::tuple) would order ids through the implicit
     // conversion to a stub pointer, disagreeing with operator< and with C++17 code.
-    auto operator<=>(const AcDbObjectId& other) const { return serial() <=> other.serial(); }
+    auto operator<=>(const AcDbObjectId& other) const {
+        return serial() <=> other.serial();
+    }
 #endif
 
 private:
-    Adesk::UInt64 serial() const { return mId ? mId->serial : 0; }
+    Adesk::UInt64 serial() const {
+        return mId ? mId->serial : 0;
+    }
     AcDbStub* mId = nullptr;
 };
 

@@ -12,6 +12,16 @@
 // (eWasOpenForWrite); erased objects open only when asked for (eWasErased otherwise).
 // What the host merely tolerates or crashes on (closing an object that is not open,
 // deleting a resident object) is refused here and reported to the test harness.
+//
+// An object may own an extension dictionary (an AcDbDictionary whose owner it is) and keeps
+// a list of persistent reactors: ids of other objects of its database that hear of its
+// changes. As in the host, each reactor is opened for notify and called while the object is
+// still open: modified() when the object is closed after an open for write, erased() when
+// erase() erases or unerases it. Opening for notify ignores other opens (a reactor open for
+// write elsewhere is still told); a reactor that is erased, gone, or busy with a notification
+// of its own is passed over. Erasing an object erases what it owns (its extension
+// dictionary, a dictionary's entries, a reference's attributes) and unerasing restores them,
+// each with its own notifications.
 #pragma once
 
 #include <string>
@@ -76,17 +86,68 @@ public:
     virtual void erased(const AcDbObject* dbObj, Adesk::Boolean bErasing = true);
     virtual void modified(const AcDbObject* dbObj);
 
+    // The extension dictionary; the null id when the object has none.
+    AcDbObjectId extensionDictionary() const { return mExtensionDictionary; }
+    // Makes an empty extension dictionary, owned by this object and left closed. Requires the
+    // object resident (eNoDatabase) and open for write (eNotOpenForWrite); eAlreadyInDb when
+    // it has one already.
+    Acad::ErrorStatus createExtensionDictionary();
+    // Erases the extension dictionary when it is empty and forgets it; eOk when there is
+    // none, eNotApplicable (the dictionary kept) when it still has entries.
+    Acad::ErrorStatus releaseExtensionDictionary();
+
+    // Adds an object of the same database to the persistent reactors. Requires the object
+    // open for write (eNotOpenForWrite); refuses the null id (eNullObjectId), an id naming
+    // no live object (eInvalidInput), another database's object (eWrongDatabase), the
+    // object itself (eSelfReference) and one already listed (eDuplicateKey).
+    Acad::ErrorStatus addPersistentReactor(AcDbObjectId objId);
+    // Requires the object open for write; eKeyNotFound when the id is not listed.
+    Acad::ErrorStatus removePersistentReactor(AcDbObjectId objId);
+    bool hasPersistentReactor(AcDbObjectId objId) const;
+
+    // Host-internal: the persistent reactors in the order they were added, as filing
+    // writes them.
+    const std::vector<AcDbObjectId>& persistentReactorIds() const { return mReactorIds; }
+
 protected:
     AcDbObject() = default;
 
 private:
     friend struct korv_host::ObjectAccess;
+    void notifyModified();
+    void notifyErased(bool erasing);
     AcDbStub* mStub = nullptr;
     AcDbObjectId mOwnerId;
+    AcDbObjectId mExtensionDictionary;
+    std::vector<AcDbObjectId> mReactorIds;
     int mReaders = 0;
+    int mNotifying = 0;  // reactor calls in progress on this object
     bool mWriter = false;
+    bool mModifiedPending = false;  // opened for write since the last close
     bool mErased = false;
     bool mHostDeleting = false;
+};
+
+// The world-space box of an entity's geometry. A default-made box is empty (its minimum
+// above its maximum) until a point is added.
+class AcDbExtents {
+public:
+    AcDbExtents();
+    AcDbExtents(const AcGePoint3d& min, const AcGePoint3d& max);
+
+    AcGePoint3d minPoint() const { return mMin; }
+    AcGePoint3d maxPoint() const { return mMax; }
+    // eInvalidExtents (the box unchanged) when min exceeds max in any coordinate.
+    Acad::ErrorStatus set(const AcGePoint3d& min, const AcGePoint3d& max);
+    void addPoint(const AcGePoint3d& pt);
+    void addExt(const AcDbExtents& src);
+    Acad::ErrorStatus expandBy(const AcGeVector3d& vec);
+    // The box of the transformed corners.
+    void transformBy(const AcGeMatrix3d& mat);
+
+private:
+    AcGePoint3d mMin;
+    AcGePoint3d mMax;
 };
 
 class AcDbEntity : public AcDbObject {
@@ -101,6 +162,7 @@ public:
     // An entity of an external reference's database reports "NAME|layer", NAME being the
     // reference's block name in the host drawing.
     ACHAR* layer() const;
+    Acad::ErrorStatus layer(AcString& sName) const;
     AcDbObjectId layerId() const { return mLayerId; }
     // Fails with eKeyNotFound for a layer the entity's database does not have, and with
     // eNoDatabase for a new entity given a name (it has no layer table yet).
@@ -117,6 +179,14 @@ public:
     Acad::ErrorStatus setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean doSubents = true);
 
     virtual Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform);
+    // The world-space box of the entity: exact for lines, arcs and polylines (widths
+    // included), a character-cell box for texts (no fonts here: each character is a cell as
+    // wide as the text is high, times the width factor), and for block references the boxes
+    // of the block's entities under the block transform, with the reference's visible
+    // attributes and without the block's non-constant attribute definitions, as the host
+    // draws them. eInvalidExtents for an entity without geometry (an empty block, a
+    // polyline without vertices, a class this host does not draw).
+    virtual Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const;
 
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
     Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
@@ -131,6 +201,35 @@ private:
     AcDb::LineWeight mLineWeight = AcDb::kLnWtByLayer;
 };
 
+// Walks the objects a complex entity owns (a block reference's attributes). Obtained from
+// the owner (attributeIterator) and deleted by the caller; it keeps a snapshot of the ids,
+// so objects appended later are not visited. entity() hands out the object without opening
+// it, as the host does for objects reached through their open owner: use it only while
+// the owner is open, or open objectId() instead.
+class AcDbObjectIterator : public AcRxObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbObjectIterator);
+    ~AcDbObjectIterator() override;
+    AcDbObjectIterator(const AcDbObjectIterator&) = delete;
+    AcDbObjectIterator& operator=(const AcDbObjectIterator&) = delete;
+
+    bool done() const;
+    void start(bool atEnd = false);
+    void step(bool backwards = false, bool skipErasedObjects = true);
+    AcDbObjectId objectId() const;
+    AcDbEntity* entity();
+    bool seek(AcDbObjectId id);
+    bool seek(const AcDbEntity* pEnt);
+
+    // Host-internal: made by the owner over its list.
+    explicit AcDbObjectIterator(std::vector<AcDbObjectId> ids);
+
+private:
+    void skipErased(bool backwards);
+    std::vector<AcDbObjectId> mIds;
+    long mIndex = 0;
+};
+
 class AcDbDatabase : public AcRxObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbDatabase);
@@ -143,8 +242,8 @@ public:
     };
 
     // With buildDefaultDrawing the database holds a block table (with "*Model_Space" and
-    // "*Paper_Space") and a layer table (with layer "0"); without, it is empty and ready
-    // to be read into.
+    // "*Paper_Space"), a layer table (with layer "0") and an empty named objects
+    // dictionary; without, it is empty and ready to be read into.
     AcDbDatabase(bool buildDefaultDrawing = true, bool noDocument = false);
     ~AcDbDatabase() override;
     AcDbDatabase(const AcDbDatabase&) = delete;
@@ -177,6 +276,9 @@ public:
     Acad::ErrorStatus getBlockTable(AcDbSymbolTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
     Acad::ErrorStatus getLayerTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
     Acad::ErrorStatus getLayerTable(AcDbSymbolTable*& pTable, AcDb::OpenMode mode = AcDb::kForRead);
+    // Opens the root dictionary of the drawing's non-graphical objects (an open of that
+    // object: an OpenObject fault on its id fails it); eNullObjectId for a database that
+    // has none (made without the default drawing and not read).
     Acad::ErrorStatus getNamedObjectsDictionary(AcDbDictionary*& pDict,
                                                 AcDb::OpenMode mode = AcDb::kForRead);
 

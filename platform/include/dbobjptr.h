@@ -34,8 +34,7 @@ public:
     }
     // Takes over an object that is open (or new) and leaves pObj null.
     Acad::ErrorStatus acquire(T_OBJECT*& pObj) {
-        if (pObj == nullptr)
-            return Acad::eNullObjectPointer;
+        if (pObj == nullptr) return Acad::eNullObjectPointer;
         closeInternal();
         m_ptr = pObj;
         pObj = nullptr;
@@ -44,16 +43,14 @@ public:
     }
     // Gives the object up without closing it.
     Acad::ErrorStatus release(T_OBJECT*& pReleased) {
-        if (m_ptr == nullptr)
-            return Acad::eNullObjectPointer;
+        if (m_ptr == nullptr) return Acad::eNullObjectPointer;
         pReleased = m_ptr;
         m_ptr = nullptr;
         m_status = Acad::eNullObjectPointer;
         return Acad::eOk;
     }
     Acad::ErrorStatus close() {
-        if (m_ptr == nullptr)
-            return Acad::eNullObjectPointer;
+        if (m_ptr == nullptr) return Acad::eNullObjectPointer;
         closeInternal();
         return Acad::eOk;
     }
@@ -99,11 +96,9 @@ public:
         this->open(objId, mode, false);
     }
     AcDbSymbolTablePointer(AcDbDatabase* pDb, AcDb::OpenMode mode = AcDb::kForRead) {
-        if (pDb == nullptr)
-            return;  // status stays eNullObjectPointer
+        if (pDb == nullptr) return;  // status stays eNullObjectPointer
         this->m_status = pDb->getSymbolTable(this->m_ptr, mode);
-        if (this->m_status != Acad::eOk)
-            this->m_ptr = nullptr;
+        if (this->m_status != Acad::eOk) this->m_ptr = nullptr;
     }
 };
 
@@ -123,15 +118,12 @@ public:
             this->m_status = Acad::eInvalidInput;
             return;
         }
-        if (pDb == nullptr)
-            return;
+        if (pDb == nullptr) return;
         typename T_OBJECT::TableType* table = nullptr;
         this->m_status = pDb->getSymbolTable(table, AcDb::kForRead);
-        if (this->m_status != Acad::eOk)
-            return;
+        if (this->m_status != Acad::eOk) return;
         this->m_status = table->getAt(name, this->m_ptr, mode, openErased);
-        if (this->m_status != Acad::eOk)
-            this->m_ptr = nullptr;
+        if (this->m_status != Acad::eOk) this->m_ptr = nullptr;
         table->close();
     }
 };

@@ -73,6 +73,9 @@ public:
     bool isDependent() const;
     bool isResolved() const;
 
+    Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
+    Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
+
     // Host-internal: the name without copying.
     const std::wstring& nameText() const { return mName; }
 
@@ -275,6 +278,9 @@ public:
     void setIsLocked(bool locked);
     Adesk::UInt16 colorIndex() const { return mColorIndex; }
     void setColorIndex(Adesk::UInt16 color);
+
+    Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
+    Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
 
 private:
     bool mFrozen = false;

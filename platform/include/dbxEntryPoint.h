@@ -68,22 +68,18 @@ public:
     // m_bMDIAware, registers server components and the custom classes of the class table.
     virtual AcRx::AppRetCode On_kInitAppMsg(void* pkt) {
         m_hdllInstance = _hdllInstance;
-        if (m_bUnlocked)
-            acrxDynamicLinker->unlockApplication(pkt);
-        if (m_bMDIAware)
-            acrxDynamicLinker->registerAppMDIAware(pkt);
+        if (m_bUnlocked) acrxDynamicLinker->unlockApplication(pkt);
+        if (m_bMDIAware) acrxDynamicLinker->registerAppMDIAware(pkt);
         RegisterServerComponents();
         int nInitialised = 0;
         for (AcRxDbxAppClassEntry* pEntry = acrxDbxAppClassTable; pEntry != nullptr;
              pEntry = pEntry->pNext) {
-            if (pEntry->bRegistered)
-                continue;
+            if (pEntry->bRegistered) continue;
             pEntry->pfnRxInit();
             pEntry->bRegistered = true;
             ++nInitialised;
         }
-        if (nInitialised > 0)
-            acrxBuildClassHierarchy();
+        if (nInitialised > 0) acrxBuildClassHierarchy();
         return AcRx::kRetOK;
     }
 
@@ -162,11 +158,9 @@ protected:
 private:
     // Later entries may derive from earlier ones, so the list is unwound from its tail.
     static void removeClasses(AcRxDbxAppClassEntry* pEntry) {
-        if (pEntry == nullptr)
-            return;
+        if (pEntry == nullptr) return;
         removeClasses(pEntry->pNext);
-        if (!pEntry->bRegistered)
-            return;
+        if (!pEntry->bRegistered) return;
         deleteAcRxClass(pEntry->pfnDesc());
         pEntry->bRegistered = false;
     }

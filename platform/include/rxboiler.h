@@ -34,13 +34,11 @@ protected:                                     \
         return CLASS_NAME::desc();                                                             \
     }                                                                                          \
     AcRxClass* CLASS_NAME::desc() {                                                            \
-        if (gpDesc == nullptr)                                                                 \
-            CLASS_NAME::rxInit();                                                              \
+        if (gpDesc == nullptr) CLASS_NAME::rxInit();                                           \
         return gpDesc;                                                                         \
     }                                                                                          \
     void CLASS_NAME::rxInit(AppNameChangeFuncPtr func) {                                       \
-        if (gpDesc != nullptr)                                                                 \
-            return;                                                                            \
+        if (gpDesc != nullptr) return;                                                         \
         PARENT_CLASS::desc();                                                                  \
         gpDesc = newAcRxClass(ACRX_T(#CLASS_NAME), ACRX_T(#PARENT_CLASS), DWG_VERSION,         \
                               MAINT_VERSION, PROXY_FLAGS, MAKER, DXF_NAME, APP_NAME, func);    \

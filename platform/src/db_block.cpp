@@ -9,8 +9,8 @@
 using host_test::HostOp;
 using korv_host::peek;
 
-ACRX_DXF_DEFINE_MEMBERS(AcDbBlockReference, AcDbEntity, AcDb::kDHL_CURRENT,
-                        AcDb::kMReleaseCurrent, 0, INSERT, AutoCAD);
+ACRX_DXF_DEFINE_MEMBERS(AcDbBlockReference, AcDbEntity, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent,
+                        0, INSERT, AutoCAD);
 ACRX_NO_CONS_DEFINE_MEMBERS(AcDbCurve, AcDbEntity);
 ACRX_DXF_DEFINE_MEMBERS(AcDbLine, AcDbCurve, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent, 0, LINE,
                         AutoCAD);
@@ -19,7 +19,9 @@ ACRX_DXF_DEFINE_MEMBERS(AcDbArc, AcDbCurve, AcDb::kDHL_CURRENT, AcDb::kMReleaseC
 
 namespace {
 
-AcDbStub* stub_of(const AcDbObject* object) { return object->objectId(); }
+AcDbStub* stub_of(const AcDbObject* object) {
+    return object->objectId();
+}
 
 // The record whose entities an iteration of `record` walks: the record itself, or the
 // model space of the drawing a resolved reference points at.
@@ -104,7 +106,15 @@ bool AcDbBlockTableRecord::isAnonymous() const {
     return !isLayout() && !nameText().empty() && nameText()[0] == L'*';
 }
 
-bool AcDbBlockTableRecord::hasAttributeDefinitions() const { return false; }
+bool AcDbBlockTableRecord::hasAttributeDefinitions() const {
+    for (const AcDbObjectId& id : mEntityIds) {
+        auto* entity = peek<AcDbEntity>(id);
+        if (entity && !entity->isErased() && entity->isKindOf(AcDbAttributeDefinition::desc())) {
+            return true;
+        }
+    }
+    return false;
+}
 
 AcDb::XrefStatus AcDbBlockTableRecord::xrefStatus() const {
     return isFromExternalReference() ? mXref.status : AcDb::kXrfNotAnXref;

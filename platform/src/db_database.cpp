@@ -1,4 +1,6 @@
 // The drawing database: its tables, resident objects and file identity.
+#include <dbdict.h>
+
 #include <algorithm>
 
 #include "host_state.h"
@@ -14,8 +16,7 @@ std::vector<AcDbDatabase*>& live_databases() {
 
 AcDbObjectId DatabaseImpl::add_object(AcDbObject* object, AcDbObjectId owner,
                                       Adesk::UInt64 handle) {
-    if (handle == 0)
-        handle = next_handle;
+    if (handle == 0) handle = next_handle;
     next_handle = std::max(next_handle, handle + 1);
     AcDbStub* stub = new_stub(self, object, handle);
     stubs.push_back(stub);
@@ -34,9 +35,9 @@ ACRX_NO_CONS_DEFINE_MEMBERS(AcDbDatabase, AcRxObject);
 
 AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : mImpl(new DatabaseImpl(this)) {
     korv_host::live_databases().push_back(this);
-    if (!buildDefaultDrawing)
-        return;
-    // The default content of a new drawing: tables, the two spaces and layer "0", all closed
+    if (!buildDefaultDrawing) return;
+    // The default content of a new drawing: tables, the two spaces, layer "0" and the named
+    // objects dictionary (made last: the tables and records take the first handles), all closed
     // again, as the host hands a new database over. The records go straight into their
     // tables rather than through add(): making a database is no host operation a caller
     // could see fail, so it neither counts towards nor spends an armed fault.
@@ -58,6 +59,9 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : mImpl(new DatabaseI
     impl.layer_zero = add_record(layer_table, new AcDbLayerTableRecord(), ACDB_LAYER_ZERO);
     block_table->close();
     layer_table->close();
+    auto* named_objects = new AcDbDictionary();
+    impl.named_objects = impl.add_object(named_objects, AcDbObjectId());
+    named_objects->close();
 }
 
 AcDbDatabase::~AcDbDatabase() {
@@ -66,8 +70,7 @@ AcDbDatabase::~AcDbDatabase() {
     // References first: their databases point back into this one's block table.
     mImpl->xref_databases.clear();
     for (AcDbStub* stub : mImpl->stubs) {
-        if (stub->object != nullptr)
-            korv_host::ObjectAccess::delete_by_host(stub->object);
+        if (stub->object != nullptr) korv_host::ObjectAccess::delete_by_host(stub->object);
         stub->object = nullptr;
         stub->database = nullptr;
     }
@@ -77,10 +80,8 @@ AcDbDatabase::~AcDbDatabase() {
 Acad::ErrorStatus AcDbDatabase::getFilename(const ACHAR*& pOutput) const {
     pOutput = nullptr;
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::GetFilename, this);
-    if (es != Acad::eOk)
-        return es;
-    if (!mImpl->has_file_name)
-        return Acad::eNotApplicable;
+    if (es != Acad::eOk) return es;
+    if (!mImpl->has_file_name) return Acad::eNotApplicable;
     pOutput = mImpl->file_name.c_str();
     return Acad::eOk;
 }
@@ -112,18 +113,14 @@ Acad::ErrorStatus open_table(AcDbObjectId id, HostOp op, const AcDbDatabase* db,
                              AcDb::OpenMode mode) {
     table = nullptr;
     Acad::ErrorStatus es = korv_host::fault_status(op, db);
-    if (es != Acad::eOk)
-        return es;
-    if (id.isNull())
-        return Acad::eNullObjectId;
+    if (es != Acad::eOk) return es;
+    if (id.isNull()) return Acad::eNullObjectId;
     // Opened directly rather than by acdbOpenObject: getting a table is one host operation,
     // of its own kind, so an armed OpenObject fault must not fire here.
     auto* object = korv_host::peek<T>(id);
-    if (object == nullptr)
-        return Acad::ePermanentlyErased;
+    if (object == nullptr) return Acad::ePermanentlyErased;
     es = korv_host::ObjectAccess::open(object, mode);
-    if (es == Acad::eOk)
-        table = object;
+    if (es == Acad::eOk) table = object;
     return es;
 }
 
@@ -156,15 +153,11 @@ Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbSymbolTable*& pTable, AcDb::Op
 
 Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& objId, AcDbObject* pObj) {
     objId.setNull();
-    if (pObj == nullptr)
-        return Acad::eNullObjectPointer;
-    if (!pObj->objectId().isNull())
-        return Acad::eAlreadyInDb;
-    if (pObj->isKindOf(AcDbEntity::desc()))
-        return Acad::eIllegalEntityType;
+    if (pObj == nullptr) return Acad::eNullObjectPointer;
+    if (!pObj->objectId().isNull()) return Acad::eAlreadyInDb;
+    if (pObj->isKindOf(AcDbEntity::desc())) return Acad::eIllegalEntityType;
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::AddObject, this);
-    if (es != Acad::eOk)
-        return es;
+    if (es != Acad::eOk) return es;
     objId = mImpl->add_object(pObj, AcDbObjectId());
     return Acad::eOk;
 }

@@ -1,25 +1,170 @@
-// Drawing files: not yet available on this platform. Reading and saving answer
-// eNotImplementedYet; the filing virtuals file nothing.
+// Drawing files: AcDbDatabase::readDwgFile, closeInput and saveAs over the host's DXF
+// reader and writer.
+//
+// Sharing follows the host's open modes with whole-file locks (file_lock.h): a program
+// writing a drawing holds it exclusively; kForReadAndReadShare (deny writers) and
+// kForReadAndWriteNoShare (deny all) read only when no conflicting hold exists
+// (eFileSharingViolation otherwise) and keep their own hold until closeInput(true) or the
+// database's end; kForReadAndAllShare reads whatever holds exist and keeps nothing open;
+// kTryForReadShare tries the first and falls back to the last.
+//
+// Reading: a database is read once (eRepeatedDwgRead after a successful read). A failed
+// read leaves it empty, so a second read may follow. A database built with its default
+// drawing gives that content up to the drawing read. After the drawing itself, its
+// external references are loaded (xref_binding.h).
+//
+// Saving writes the whole drawing to a new file beside the target and renames it over the
+// target, so a failed save leaves the file on disk as it was. A save over a file another
+// open holds is refused with eFileSharingViolation; the database's own hold on the file it
+// was read from is given up first.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "dxf_reader.h"
+#include "dxf_writer.h"
 #include "host_state.h"
+#include "text.h"
+#include "xref_binding.h"
 
-Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR*, OpenMode, bool, const wchar_t*) {
-    return Acad::eNotImplementedYet;
-}
-Acad::ErrorStatus AcDbDatabase::closeInput(bool) { return Acad::eOk; }
-Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR*) { return Acad::eNotImplementedYet; }
-Acad::ErrorStatus AcDbDatabase::getNamedObjectsDictionary(AcDbDictionary*& pDict,
-                                                          AcDb::OpenMode) {
-    pDict = nullptr;
-    return Acad::eNotImplementedYet;
+using host_test::HostOp;
+using korv_host::FileLock;
+
+namespace {
+
+// Everything the database holds goes, as at its end; it can then be read into.
+void clear_database(korv_host::DatabaseImpl& impl) {
+    impl.xref_databases.clear();
+    for (AcDbStub* stub : impl.stubs) {
+        if (AcDbObject* object = stub->object) {
+            while (object->isOpen()) object->close();
+            korv_host::ObjectAccess::delete_by_host(object);
+        }
+        stub->object = nullptr;
+        stub->database = nullptr;
+    }
+    impl.stubs.clear();
+    impl.by_handle.clear();
+    impl.next_handle = 1;
+    impl.block_table = impl.layer_table = impl.named_objects = impl.layer_zero = AcDbObjectId();
+    impl.input.release();
 }
 
-Acad::ErrorStatus AcDbObject::dwgInFields(AcDbDwgFiler*) { return Acad::eOk; }
-Acad::ErrorStatus AcDbObject::dwgOutFields(AcDbDwgFiler*) const { return Acad::eOk; }
-Acad::ErrorStatus AcDbObject::dxfInFields(AcDbDxfFiler*) { return Acad::eOk; }
-Acad::ErrorStatus AcDbObject::dxfOutFields(AcDbDxfFiler*) const { return Acad::eOk; }
-Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* filer) {
-    return AcDbObject::dxfInFields(filer);
+Acad::ErrorStatus read_all(int fd, std::string& text) {
+    text.clear();
+    char buffer[65536];
+    for (off_t offset = 0;;) {
+        ssize_t got = pread(fd, buffer, sizeof buffer, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Acad::eFileAccessErr;
+        if (got == 0) return Acad::eOk;
+        text.append(buffer, static_cast<size_t>(got));
+        offset += got;
+    }
 }
-Acad::ErrorStatus AcDbEntity::dxfOutFields(AcDbDxfFiler* filer) const {
-    return AcDbObject::dxfOutFields(filer);
+
+Acad::ErrorStatus open_for(const std::string& path, AcDbDatabase::OpenMode mode, FileLock& lock) {
+    switch (mode) {
+        case AcDbDatabase::kForReadAndReadShare:
+            return FileLock::acquire(path, FileLock::Kind::Shared, lock);
+        case AcDbDatabase::kForReadAndWriteNoShare:
+            return FileLock::acquire(path, FileLock::Kind::Exclusive, lock);
+        case AcDbDatabase::kForReadAndAllShare:
+            return FileLock::acquire(path, FileLock::Kind::None, lock);
+        case AcDbDatabase::kTryForReadShare: {
+            Acad::ErrorStatus es = FileLock::acquire(path, FileLock::Kind::Shared, lock);
+            return es == Acad::eFileSharingViolation
+                       ? FileLock::acquire(path, FileLock::Kind::None, lock)
+                       : es;
+        }
+    }
+    return Acad::eInvalidInput;
+}
+
+bool keeps_file_open(AcDbDatabase::OpenMode mode) {
+    return mode != AcDbDatabase::kForReadAndAllShare;
+}
+
+Acad::ErrorStatus write_file(int fd, const std::string& text) {
+    for (size_t done = 0; done < text.size();) {
+        ssize_t put = write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return errno == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
+        done += static_cast<size_t>(put);
+    }
+    return fsync(fd) == 0 ? Acad::eOk : Acad::eFileAccessErr;
+}
+
+// Writes text to a new file in the target's folder and renames it over the target.
+Acad::ErrorStatus replace_file(const std::string& path, const std::string& text) {
+    const std::filesystem::path target(path);
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = mkstemp(temp.data());
+    if (fd < 0) return errno == ENOENT ? Acad::eFileNotFound : Acad::eFileAccessErr;
+    fchmod(fd, 0644);
+    Acad::ErrorStatus es = write_file(fd, text);
+    if (close(fd) != 0 && es == Acad::eOk) es = Acad::eFileAccessErr;
+    if (es == Acad::eOk && rename(temp.c_str(), path.c_str()) != 0) es = Acad::eFileAccessErr;
+    if (es != Acad::eOk) unlink(temp.c_str());
+    return es;
+}
+
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode shmode, bool,
+                                            const wchar_t*) {
+    Acad::ErrorStatus es = korv_host::fault_status(HostOp::ReadDwgFile, this);
+    if (es != Acad::eOk) return es;
+    if (fileName == nullptr || *fileName == L'\0') return Acad::eInvalidInput;
+    if (mImpl->was_read) return Acad::eRepeatedDwgRead;
+    const std::string path = korv_host::narrow(fileName);
+    FileLock lock;
+    if ((es = open_for(path, shmode, lock)) != Acad::eOk) return es;
+    std::string text;
+    if ((es = read_all(lock.fd(), text)) != Acad::eOk) return es;
+    clear_database(*mImpl);
+    try {
+        es = korv_host::dxf::read_database(this, text);
+    } catch (...) {
+        es = Acad::eDwgNeedsRecovery;  // a class's own reading gave up: the file is not sound
+    }
+    if (es != Acad::eOk) {
+        clear_database(*mImpl);
+        return es;
+    }
+    mImpl->was_read = true;
+    mImpl->file_name = mImpl->original_file_name = fileName;
+    mImpl->has_file_name = mImpl->has_original_file_name = true;
+    if (keeps_file_open(shmode)) mImpl->input = std::move(lock);
+    korv_host::load_xrefs(this, fileName);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::closeInput(bool bCloseFile) {
+    if (bCloseFile) mImpl->input.release();
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
+    Acad::ErrorStatus es = korv_host::fault_status(HostOp::SaveAs, this);
+    if (es != Acad::eOk) return es;
+    if (fileName == nullptr || *fileName == L'\0') return Acad::eInvalidInput;
+    korv_host::dxf::Tags tags;
+    if ((es = korv_host::dxf::write_database(this, tags)) != Acad::eOk) return es;
+    const std::string path = korv_host::narrow(fileName);
+    if (mImpl->input.is_file(path)) mImpl->input.release();
+    FileLock target;
+    es = FileLock::acquire(path, FileLock::Kind::Exclusive, target);
+    if (es != Acad::eOk && es != Acad::eFileNotFound) return es;
+    if ((es = replace_file(path, korv_host::dxf::format_tags(tags))) != Acad::eOk) return es;
+    mImpl->file_name = fileName;
+    mImpl->has_file_name = true;
+    return Acad::eOk;
 }

@@ -20,8 +20,8 @@ ACHAR* heap_copy(const std::wstring& text) {
 
 bool require_read(const AcDbObject* object, const char* what) {
     if (object->isReadEnabled()) return true;
-    korv_host::report_violation(std::string(what) + " on an object that is not open: " +
-                                korv_host::describe(object));
+    korv_host::report_violation(std::string(what) +
+                                " on an object that is not open: " + korv_host::describe(object));
     return false;
 }
 
@@ -29,12 +29,12 @@ bool require_read(const AcDbObject* object, const char* what) {
 
 ACRX_NO_CONS_DEFINE_MEMBERS(AcDbSymbolTable, AcDbObject);
 ACRX_NO_CONS_DEFINE_MEMBERS(AcDbSymbolTableRecord, AcDbObject);
-ACRX_DXF_DEFINE_MEMBERS(AcDbBlockTable, AcDbSymbolTable, AcDb::kDHL_CURRENT,
-                        AcDb::kMReleaseCurrent, 0, BLOCK_TABLE, AutoCAD);
+ACRX_DXF_DEFINE_MEMBERS(AcDbBlockTable, AcDbSymbolTable, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent,
+                        0, BLOCK_TABLE, AutoCAD);
 ACRX_DXF_DEFINE_MEMBERS(AcDbBlockTableRecord, AcDbSymbolTableRecord, AcDb::kDHL_CURRENT,
                         AcDb::kMReleaseCurrent, 0, BLOCK_RECORD, AutoCAD);
-ACRX_DXF_DEFINE_MEMBERS(AcDbLayerTable, AcDbSymbolTable, AcDb::kDHL_CURRENT,
-                        AcDb::kMReleaseCurrent, 0, LAYER_TABLE, AutoCAD);
+ACRX_DXF_DEFINE_MEMBERS(AcDbLayerTable, AcDbSymbolTable, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent,
+                        0, LAYER_TABLE, AutoCAD);
 ACRX_DXF_DEFINE_MEMBERS(AcDbLayerTableRecord, AcDbSymbolTableRecord, AcDb::kDHL_CURRENT,
                         AcDb::kMReleaseCurrent, 0, LAYER, AutoCAD);
 
@@ -156,8 +156,12 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const ACHAR* pName) {
     return Acad::eOk;
 }
 
-bool AcDbSymbolTableRecord::isDependent() const { return mName.find(L'|') != std::wstring::npos; }
-bool AcDbSymbolTableRecord::isResolved() const { return true; }
+bool AcDbSymbolTableRecord::isDependent() const {
+    return mName.find(L'|') != std::wstring::npos;
+}
+bool AcDbSymbolTableRecord::isResolved() const {
+    return true;
+}
 
 // ----- table iterators -----------------------------------------------------------------
 
@@ -166,7 +170,9 @@ AcDbSymbolTableIterator::AcDbSymbolTableIterator(const AcDbSymbolTable* table)
     ++korv_host::ledger().live_iterators;
 }
 
-AcDbSymbolTableIterator::~AcDbSymbolTableIterator() { --korv_host::ledger().live_iterators; }
+AcDbSymbolTableIterator::~AcDbSymbolTableIterator() {
+    --korv_host::ledger().live_iterators;
+}
 
 void AcDbSymbolTableIterator::start(bool atBeginning, bool skipDeleted) {
     mIndex = atBeginning ? 0 : static_cast<long>(mIds.size()) - 1;
@@ -249,7 +255,9 @@ Acad::ErrorStatus typed_new_iterator(const Table* table, Iterator*& pIterator, b
 
 AcDbBlockTable::AcDbBlockTable() = default;
 AcDbBlockTable::~AcDbBlockTable() = default;
-AcRxClass* AcDbBlockTable::recordClass() const { return AcDbBlockTableRecord::desc(); }
+AcRxClass* AcDbBlockTable::recordClass() const {
+    return AcDbBlockTableRecord::desc();
+}
 
 Acad::ErrorStatus AcDbBlockTable::getAt(const ACHAR* entryName, AcDbBlockTableRecord*& pRec,
                                         AcDb::OpenMode openMode, bool openErasedRec) const {
@@ -259,8 +267,8 @@ Acad::ErrorStatus AcDbBlockTable::getAt(const ACHAR* entryName, AcDbObjectId& re
                                         bool getErasedRec) const {
     return getIdAt(entryName, recordId, getErasedRec);
 }
-Acad::ErrorStatus AcDbBlockTable::newIterator(AcDbBlockTableIterator*& pIterator,
-                                              bool atBeginning, bool skipDeleted) const {
+Acad::ErrorStatus AcDbBlockTable::newIterator(AcDbBlockTableIterator*& pIterator, bool atBeginning,
+                                              bool skipDeleted) const {
     return typed_new_iterator(this, pIterator, atBeginning, skipDeleted,
                               [this] { return new AcDbBlockTableIterator(this); });
 }
@@ -283,7 +291,9 @@ Acad::ErrorStatus AcDbBlockTableIterator::getRecord(AcDbBlockTableRecord*& pReco
 
 AcDbLayerTable::AcDbLayerTable() = default;
 AcDbLayerTable::~AcDbLayerTable() = default;
-AcRxClass* AcDbLayerTable::recordClass() const { return AcDbLayerTableRecord::desc(); }
+AcRxClass* AcDbLayerTable::recordClass() const {
+    return AcDbLayerTableRecord::desc();
+}
 
 Acad::ErrorStatus AcDbLayerTable::getAt(const ACHAR* entryName, AcDbLayerTableRecord*& pRec,
                                         AcDb::OpenMode openMode, bool openErasedRec) const {
@@ -293,8 +303,8 @@ Acad::ErrorStatus AcDbLayerTable::getAt(const ACHAR* entryName, AcDbObjectId& re
                                         bool getErasedRec) const {
     return getIdAt(entryName, recordId, getErasedRec);
 }
-Acad::ErrorStatus AcDbLayerTable::newIterator(AcDbLayerTableIterator*& pIterator,
-                                              bool atBeginning, bool skipDeleted) const {
+Acad::ErrorStatus AcDbLayerTable::newIterator(AcDbLayerTableIterator*& pIterator, bool atBeginning,
+                                              bool skipDeleted) const {
     return typed_new_iterator(this, pIterator, atBeginning, skipDeleted,
                               [this] { return new AcDbLayerTableIterator(this); });
 }

@@ -9,7 +9,9 @@ ACRX_NO_CONS_DEFINE_MEMBERS(AcApDocManager, AcRxObject);
 
 const AcDbObjectId AcDbObjectId::kNull;
 
-bool AcDbObjectId::isErased() const { return mId && mId->object && mId->object->isErased(); }
+bool AcDbObjectId::isErased() const {
+    return mId && mId->object && mId->object->isErased();
+}
 
 AcRxClass* AcDbObjectId::objectClass() const {
     return mId && mId->object ? mId->object->isA() : nullptr;
@@ -33,7 +35,9 @@ HostDocument::~HostDocument() {
 
 }  // namespace korv_host
 
-AcApDocManager* acDocManagerPtr() { return &korv_host::doc_manager(); }
+AcApDocManager* acDocManagerPtr() {
+    return &korv_host::doc_manager();
+}
 
 // ----- handles ------------------------------------------------------------------------------
 

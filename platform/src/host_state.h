@@ -89,6 +89,16 @@ struct ObjectAccess {
     static void set_erased(AcDbObject* object, bool erased) { object->mErased = erased; }
     static Acad::ErrorStatus open(AcDbObject* object, AcDb::OpenMode mode);
     static int readers(const AcDbObject* object) { return object->mReaders; }
+    // Persistent reactors and extension dictionary, as filing and containers set them
+    // (no open-state checks).
+    static std::vector<AcDbObjectId>& reactor_ids(AcDbObject* object) {
+        return object->mReactorIds;
+    }
+    static void set_extension_dictionary(AcDbObject* object, AcDbObjectId dictionary) {
+        object->mExtensionDictionary = dictionary;
+    }
+    // Erases (or unerases) the object and what it owns, each telling its reactors.
+    static void set_erased_notifying(AcDbObject* object, bool erasing);
 };
 
 // Host-side access to a record or table without the open ledger (the host's own walks).

@@ -57,8 +57,7 @@ void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource) {
 
 BOOL AFXAPI AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule) {
     host_test::record_host_call("AfxInitExtensionModule");
-    if (state.bInitialized)
-        return TRUE;
+    if (state.bInitialized) return TRUE;
     AFX_MODULE_STATE& moduleState = module_state();
     state.hModule = hModule;
     state.hResource = hModule;

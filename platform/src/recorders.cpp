@@ -33,8 +33,12 @@ std::string source_base_name(const std::string& path) {
 
 }  // namespace
 
-std::vector<AssertionReport> assertion_reports() { return reports(); }
-void clear_assertion_reports() { reports().clear(); }
+std::vector<AssertionReport> assertion_reports() {
+    return reports();
+}
+void clear_assertion_reports() {
+    reports().clear();
+}
 
 std::string assertion_summary() {
     std::string text;
@@ -45,8 +49,12 @@ std::string assertion_summary() {
     return text;
 }
 
-std::vector<HostCall> host_calls() { return calls(); }
-void clear_host_calls() { calls().clear(); }
+std::vector<HostCall> host_calls() {
+    return calls();
+}
+void clear_host_calls() {
+    calls().clear();
+}
 
 std::string host_call_summary() {
     std::string text;

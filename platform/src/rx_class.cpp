@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "rx_registry.h"
 #include "text.h"
 
 struct AcRxClass::Record {
@@ -52,22 +53,38 @@ AcRxClass* AcRxObject::desc() {
     return root;
 }
 
-AcRxClass* AcRxObject::isA() const { return AcRxObject::desc(); }
+AcRxClass* AcRxObject::isA() const {
+    return AcRxObject::desc();
+}
 
 AcRxClass* AcRxClass::desc() {
     static AcRxClass* self = make_class(L"AcRxClass", AcRxObject::desc());
     return self;
 }
 
-AcRxClass* AcRxClass::isA() const { return AcRxClass::desc(); }
+AcRxClass* AcRxClass::isA() const {
+    return AcRxClass::desc();
+}
 AcRxClass::~AcRxClass() = default;
 
-const ACHAR* AcRxClass::name() const { return mRecord->name.c_str(); }
-const ACHAR* AcRxClass::appName() const { return mRecord->app_name.c_str(); }
-const ACHAR* AcRxClass::dxfName() const { return mRecord->dxf_name.c_str(); }
-AcRxClass* AcRxClass::myParent() const { return mRecord->parent; }
-int AcRxClass::proxyFlags() const { return mRecord->proxy_flags; }
-AcRxObject* AcRxClass::create() const { return mRecord->maker ? mRecord->maker() : nullptr; }
+const ACHAR* AcRxClass::name() const {
+    return mRecord->name.c_str();
+}
+const ACHAR* AcRxClass::appName() const {
+    return mRecord->app_name.c_str();
+}
+const ACHAR* AcRxClass::dxfName() const {
+    return mRecord->dxf_name.c_str();
+}
+AcRxClass* AcRxClass::myParent() const {
+    return mRecord->parent;
+}
+int AcRxClass::proxyFlags() const {
+    return mRecord->proxy_flags;
+}
+AcRxObject* AcRxClass::create() const {
+    return mRecord->maker ? mRecord->maker() : nullptr;
+}
 
 bool AcRxClass::isDerivedFrom(const AcRxClass* other) const {
     for (const AcRxClass* walk = this; walk != nullptr; walk = walk->myParent()) {
@@ -103,7 +120,8 @@ AcRxClass* acrxFindAcRxClass(const ACHAR* className) {
 AcRxClass* acrxFindAcRxClassByDxfName(const ACHAR* dxfName) {
     if (dxfName == nullptr) return nullptr;
     for (auto& [name, record] : registry().records) {
-        if (!record->dxf_name.empty() && korv_host::same_name_ignoring_case(record->dxf_name, dxfName)) {
+        if (!record->dxf_name.empty() &&
+            korv_host::same_name_ignoring_case(record->dxf_name, dxfName)) {
             return registry().by_name[name].get();
         }
     }
@@ -124,3 +142,13 @@ void deleteAcRxClass(AcRxClass* pClassObj) {
         classes.erase(found);
     }
 }
+
+namespace korv_host {
+
+std::vector<AcRxClass*> registered_classes() {
+    std::vector<AcRxClass*> classes;
+    for (auto& [name, descriptor] : registry().by_name) classes.push_back(descriptor.get());
+    return classes;
+}
+
+}  // namespace korv_host

@@ -147,8 +147,7 @@ TEST_F(DbOpenCloseTest, At256ReadersTheNextIsRefused) {
     readers.back()->close();
     ASSERT_EQ(acdbOpenObject(one_too_many, fixture.line, AcDb::kForRead), Acad::eOk);
     one_too_many->close();
-    for (size_t i = 0; i + 1 < readers.size(); ++i)
-        readers[i]->close();
+    for (size_t i = 0; i + 1 < readers.size(); ++i) readers[i]->close();
 }
 
 TEST_F(DbOpenCloseTest, SmartPointersCloseOnScopeExit) {

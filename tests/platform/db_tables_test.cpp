@@ -16,8 +16,7 @@ using DbTablesTest = HostTest;
 std::string labels_of(const std::vector<AcDbObjectId>& ids,
                       const std::map<AcDbObjectId, std::string>& labels) {
     std::string text;
-    for (const AcDbObjectId& id : ids)
-        text += (text.empty() ? "" : " ") + labels.at(id);
+    for (const AcDbObjectId& id : ids) text += (text.empty() ? "" : " ") + labels.at(id);
     return text;
 }
 
@@ -40,8 +39,7 @@ std::vector<AcDbObjectId> walk(AcDbObjectId record_id, bool skip_deleted = true,
 // The names of a table's records in iteration order, separated by spaces.
 std::wstring record_names(AcDbObjectId table_id, bool skip_deleted = true) {
     AcDbObjectPointer<AcDbSymbolTable> table(table_id);
-    if (table.openStatus() != Acad::eOk)
-        return L"(table not open)";
+    if (table.openStatus() != Acad::eOk) return L"(table not open)";
     AcDbSymbolTableIterator* raw = nullptr;
     EXPECT_EQ(table->newIterator(raw, true, skip_deleted), Acad::eOk);
     std::unique_ptr<AcDbSymbolTableIterator> iterator(raw);
@@ -116,8 +114,7 @@ TEST_F(DbTablesTest, TableIteratorsVisitRecordsInTheOrderAdded) {
     for (; !iterator->done(); iterator->step()) {
         AcDbLayerTableRecord* layer = nullptr;
         ASSERT_EQ(iterator->getRecord(layer), Acad::eOk);
-        if (layer->isFrozen())
-            frozen += layer->nameText();
+        if (layer->isFrozen()) frozen += layer->nameText();
         layer->close();
     }
     EXPECT_EQ(frozen, L"S-COL");
@@ -199,11 +196,9 @@ TEST_F(DbTablesTest, IdsOrderByCreationAcrossDatabases) {
         made.emplace_back(in_second.add(new AcDbLine()), "b" + std::to_string(i));
     }
     std::map<AcDbObjectId, std::string> sorted;
-    for (auto it = made.rbegin(); it != made.rend(); ++it)
-        sorted.insert(*it);
+    for (auto it = made.rbegin(); it != made.rend(); ++it) sorted.insert(*it);
     std::string order;
-    for (const auto& [id, label] : sorted)
-        order += label + " ";
+    for (const auto& [id, label] : sorted) order += label + " ";
     EXPECT_EQ(order, "a1 b1 a2 b2 a3 b3 ");
 
     EXPECT_EQ(made[0].first.database(), first.get());

@@ -26,8 +26,7 @@ struct TwoLines {
 Acad::ErrorStatus open_and_close(AcDbObjectId id) {
     AcDbObject* object = nullptr;
     Acad::ErrorStatus es = acdbOpenObject(object, id, AcDb::kForRead);
-    if (object != nullptr)
-        object->close();
+    if (object != nullptr) object->close();
     return es;
 }
 
@@ -49,25 +48,20 @@ constexpr int kCalls = 5;
 Outcome run_calls(AcDbDatabase* db) {
     Outcome outcome;
     auto failed = [&outcome](int call, Acad::ErrorStatus es) {
-        if (es != Acad::eOk)
-            outcome = {call, es};
+        if (es != Acad::eOk) outcome = {call, es};
         return es != Acad::eOk;
     };
     AcDbBlockTablePointer table(db);
-    if (failed(0, table.openStatus()))
-        return outcome;
+    if (failed(0, table.openStatus())) return outcome;
     AcDbBlockTableRecord* raw_model = nullptr;
-    if (failed(1, table->getAt(ACDB_MODEL_SPACE, raw_model)))
-        return outcome;
+    if (failed(1, table->getAt(ACDB_MODEL_SPACE, raw_model))) return outcome;
     AcDbBlockTableRecordPointer model;
     model.acquire(raw_model);
     AcDbBlockTableRecordIterator* raw_iterator = nullptr;
-    if (failed(2, model->newIterator(raw_iterator)))
-        return outcome;
+    if (failed(2, model->newIterator(raw_iterator))) return outcome;
     std::unique_ptr<AcDbBlockTableRecordIterator> iterator(raw_iterator);
     AcDbEntity* raw_entity = nullptr;
-    if (failed(3, iterator->getEntity(raw_entity)))
-        return outcome;
+    if (failed(3, iterator->getEntity(raw_entity))) return outcome;
     AcDbEntityPointer entity;
     entity.acquire(raw_entity);
     const ACHAR* name = nullptr;

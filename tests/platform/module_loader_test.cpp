@@ -25,8 +25,7 @@ std::string load_error(const std::string& path) {
 
 std::string detail_of(const std::string& name) {
     for (const auto& call : host_test::host_calls()) {
-        if (call.name == name)
-            return call.detail;
+        if (call.name == name) return call.detail;
     }
     return "<not called>";
 }
@@ -97,8 +96,7 @@ TEST_F(ModuleLoaderTest, AnswersEveryOtherMessageWithOkAndDoesNothing) {
     host_test::LoadedModule module(kFixturePath);
     host_test::clear_host_calls();
     for (int code = 0; code <= 31; ++code) {
-        if (code == AcRx::kInitAppMsg || code == AcRx::kUnloadAppMsg)
-            continue;
+        if (code == AcRx::kInitAppMsg || code == AcRx::kUnloadAppMsg) continue;
         EXPECT_EQ(module.send(static_cast<AcRx::AppMsgCode>(code)), AcRx::kRetOK) << code;
     }
     EXPECT_EQ(host_test::host_call_summary(), "");

@@ -25,8 +25,7 @@ protected:
 
     static std::string join(const std::vector<std::string>& lines) {
         std::ostringstream out;
-        for (const auto& line : lines)
-            out << line << "\n";
+        for (const auto& line : lines) out << line << "\n";
         return out.str();
     }
 };

@@ -16,8 +16,7 @@
 class ModuleTest : public HostTest {
 protected:
     void TearDown() override {
-        for (AcApDocument* document : documents_)
-            KORVinventory_document_to_be_destroyed(document);
+        for (AcApDocument* document : documents_) KORVinventory_document_to_be_destroyed(document);
         documents_.clear();
         HostTest::TearDown();
     }
@@ -44,8 +43,7 @@ private:
 
 inline std::string ModuleTest::name_of(AcDbObjectId id) {
     AcDbObjectPointer<KORVLinear_structural_member> member(id, AcDb::kForRead);
-    if (member.openStatus() != Acad::eOk)
-        return "?";
+    if (member.openStatus() != Acad::eOk) return "?";
     std::wstring name = member->get_full_member_name(false);
     return std::string(name.begin(), name.end());
 }
@@ -53,8 +51,7 @@ inline std::string ModuleTest::name_of(AcDbObjectId id) {
 inline std::string ModuleTest::names(const std::list<KORVid_and_filename>& results) {
     std::string text;
     for (const auto& result : results) {
-        if (!text.empty())
-            text += ' ';
+        if (!text.empty()) text += ' ';
         text += name_of(result.id);
         if (!result.file_name.empty()) {
             text += "@" + std::string(result.file_name.begin(), result.file_name.end());
@@ -66,8 +63,7 @@ inline std::string ModuleTest::names(const std::list<KORVid_and_filename>& resul
 inline std::string ModuleTest::names(const std::list<AcDbObjectId>& ids) {
     std::string text;
     for (const auto& id : ids) {
-        if (!text.empty())
-            text += ' ';
+        if (!text.empty()) text += ' ';
         text += name_of(id);
     }
     return text;

@@ -5,6 +5,7 @@
 
 #include "host_state.h"
 #include "text.h"
+#include "xref_binding.h"
 
 namespace host_test {
 namespace {
@@ -12,8 +13,8 @@ namespace {
 // Builder steps must succeed; a failure here is a broken test, not a tested path.
 void require(Acad::ErrorStatus es, const char* what) {
     if (es != Acad::eOk) {
-        throw std::logic_error(std::string("drawing builder: ") + what + " failed: " +
-                               korv_host::narrow(acadErrorStatusText(es)));
+        throw std::logic_error(std::string("drawing builder: ") + what +
+                               " failed: " + korv_host::narrow(acadErrorStatusText(es)));
     }
 }
 
@@ -23,7 +24,9 @@ AcDbBlockTableRecord* record_of(AcDbObjectId id) {
 
 }  // namespace
 
-std::unique_ptr<AcDbDatabase> new_drawing() { return std::make_unique<AcDbDatabase>(true, true); }
+std::unique_ptr<AcDbDatabase> new_drawing() {
+    return std::make_unique<AcDbDatabase>(true, true);
+}
 
 DrawingBuilder::DrawingBuilder(AcDbDatabase* database) : mDatabase(database) {}
 
@@ -36,8 +39,12 @@ AcDbObjectId DrawingBuilder::block_id(const std::wstring& name) const {
     return id;
 }
 
-AcDbObjectId DrawingBuilder::model_space() const { return block_id(ACDB_MODEL_SPACE); }
-AcDbObjectId DrawingBuilder::paper_space() const { return block_id(ACDB_PAPER_SPACE); }
+AcDbObjectId DrawingBuilder::model_space() const {
+    return block_id(ACDB_MODEL_SPACE);
+}
+AcDbObjectId DrawingBuilder::paper_space() const {
+    return block_id(ACDB_PAPER_SPACE);
+}
 
 AcDbObjectId DrawingBuilder::layer(const std::wstring& name, bool frozen, bool off) {
     AcDbLayerTable* table = nullptr;
@@ -72,8 +79,12 @@ AcDbObjectId DrawingBuilder::add(AcDbEntity* entity, const std::wstring& layer_n
     if (es != Acad::eOk) delete entity;
     require(es, "appending an entity");
     if (!layer_name.empty()) {
-        layer(layer_name);
         es = entity->setLayer(layer_name.c_str());
+        if (es == Acad::eKeyNotFound) {
+            // A new layer is made on first use; an existing one keeps its flags.
+            layer(layer_name);
+            es = entity->setLayer(layer_name.c_str());
+        }
     }
     entity->close();
     require(es, "setting the layer");
@@ -121,43 +132,16 @@ AcDbObjectId DrawingBuilder::attach_xref(const std::wstring& name, const std::ws
     require(acdbOpenObject(opened, record_id, AcDb::kForWrite), "opening the reference record");
     record->setPathName(path.c_str());
     record->close();
-    auto& binding = record->xrefBinding();
-    binding.status = status;
     if (status == AcDb::kXrfResolved && referenced != nullptr) {
-        AcDbDatabase* bound = referenced.get();
-        auto& impl = bound->impl();
-        impl.xref_block = record_id;
-        set_file_name(bound, path);
-        set_original_file_name(bound, path);
-        binding.database = bound;
-        mDatabase->impl().xref_databases.push_back(std::move(referenced));
-        mirror_nested_references(bound, record_id);
+        korv_host::bind_xref(mDatabase, record_id, std::move(referenced), path);
+    } else {
+        korv_host::set_xref_status(record_id, status);
     }
     return record_id;
 }
 
 void DrawingBuilder::mirror_nested_references(AcDbDatabase* referenced, AcDbObjectId) {
-    auto* table = korv_host::peek<AcDbBlockTable>(referenced->blockTableId());
-    if (table == nullptr) return;
-    for (const AcDbObjectId& nested_id : table->recordIds()) {
-        auto* nested = record_of(nested_id);
-        if (nested == nullptr || !nested->isFromExternalReference()) continue;
-        // The host's own record of the nested reference: same name, same drawing.
-        const ACHAR* nested_path = nullptr;
-        nested->pathName(nested_path);
-        const AcDbObjectId mirror_id = define_block(nested->nameText());
-        AcDbBlockTableRecord* mirror = record_of(mirror_id);
-        AcDbObject* opened = nullptr;
-        require(acdbOpenObject(opened, mirror_id, AcDb::kForWrite), "opening the nested record");
-        mirror->setPathName(nested_path);
-        mirror->close();
-        auto& binding = mirror->xrefBinding();
-        binding = nested->xrefBinding();
-        // A record that already mirrors a deeper reference keeps pointing at the records
-        // whose block references really insert it.
-        if (binding.referencesFrom.isNull()) binding.referencesFrom = nested_id;
-        if (binding.database != nullptr) binding.database->impl().xref_block = mirror_id;
-    }
+    korv_host::mirror_nested_references(mDatabase, referenced);
 }
 
 }  // namespace host_test

@@ -109,12 +109,10 @@ void throw_in_library(const std::string& call, int nth, AcDbObjectId subject) {
 void library_call_point(const char* call, AcDbObjectId subject) {
     auto& rules = state().library_rules;
     for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
-        if (rule->call != call || (!rule->subject.isNull() && rule->subject != subject))
-            continue;
+        if (rule->call != call || (!rule->subject.isNull() && rule->subject != subject)) continue;
         // Every matching rule counts this call, so a later rule is not starved by an earlier
         // one that has not reached its turn yet.
-        if (--rule->remaining > 0)
-            continue;
+        if (--rule->remaining > 0) continue;
         rules.erase(rule);
         throw std::runtime_error(std::string("injected library failure in ") + call);
     }
@@ -132,8 +130,7 @@ bool& faults_suspended() {
 Fault check_fault(host_test::HostOp op, const void* subject) {
     // The host's own work inside one operation (reading a drawing) is not a host operation
     // of the caller's: it neither counts nor fails.
-    if (faults_suspended())
-        return {};
+    if (faults_suspended()) return {};
     auto& faults = host_test::state();
     ++faults.operations;
     if (faults.countdown >= 0) {
@@ -144,10 +141,8 @@ Fault check_fault(host_test::HostOp op, const void* subject) {
         --faults.countdown;
     }
     for (auto rule = faults.rules.begin(); rule != faults.rules.end(); ++rule) {
-        if (rule->op != op || (rule->subject != nullptr && rule->subject != subject))
-            continue;
-        if (--rule->remaining > 0)
-            continue;
+        if (rule->op != op || (rule->subject != nullptr && rule->subject != subject)) continue;
+        if (--rule->remaining > 0) continue;
         int status = rule->status;
         faults.rules.erase(rule);
         return {true, status, false};

@@ -1,5 +1,6 @@
 #include <dbsymtb.h>
 #include <host_test/host_test.h>
+#include <host_test/system_variables.h>
 
 #include <algorithm>
 
@@ -55,8 +56,7 @@ void set_working_database(AcDbDatabase* database) {
 
 void destroy_document(AcApDocument* document) {
     auto& manager = korv_host::doc_manager();
-    if (manager.current == document)
-        manager.current = nullptr;
+    if (manager.current == document) manager.current = nullptr;
     if (document && acdbHostApplicationServices()->workingDatabase() == document->database()) {
         set_working_database(nullptr);
     }
@@ -82,6 +82,7 @@ void reset_host() {
     set_working_database(nullptr);
     manager.documents.clear();
     clear_faults();
+    reset_system_variables();
     clear_assertion_reports();
     clear_host_calls();
     korv_host::ledger() = korv_host::Ledger{};

@@ -59,8 +59,7 @@ struct LoadedModule::State {
 
     // DllMain on detach, then the library closes; the module is gone afterwards.
     void close(bool attached) {
-        if (attached && dll_main != nullptr)
-            dll_main(instance(), DLL_PROCESS_DETACH, nullptr);
+        if (attached && dll_main != nullptr) dll_main(instance(), DLL_PROCESS_DETACH, nullptr);
         forget_application(&app_token);
         open_modules().erase(handle);
         dlclose(handle);
@@ -123,8 +122,7 @@ LoadedModule::LoadedModule(const std::string& path) : state_(std::make_unique<St
 }
 
 LoadedModule::~LoadedModule() {
-    if (!state_->loaded)
-        return;
+    if (!state_->loaded) return;
     send(AcRx::kUnloadAppMsg);
     state_->close(true);
 }
@@ -168,8 +166,7 @@ void* LoadedModule::required_symbol(const std::string& name) const {
 }
 
 void LoadedModule::unload() {
-    if (!state_->loaded)
-        return;
+    if (!state_->loaded) return;
     if (!is_unlocked(app_id())) {
         throw std::runtime_error("module " + state_->path +
                                  ": is locked, the host refuses to unload it");

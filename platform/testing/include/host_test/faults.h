@@ -33,6 +33,7 @@ enum class HostOp {
     GetTempPath,      // GetTempPathW (status: the value returned, 0)
     GetTempFileName,  // GetTempFileNameW
     CopyFile,         // CopyFileW
+    EntUpd,           // acdbEntUpd (status is an RT code)
 };
 const char* host_op_name(HostOp op);
 

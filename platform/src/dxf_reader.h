@@ -1,0 +1,36 @@
+// dxf_reader.h: a DXF file (ASCII, AutoCAD 2000 format or later) into an empty database.
+//
+// The reader first splits the file into its sections and objects and checks the structure
+// (every section closed, the file ended by EOF, no handle used twice); then it makes every
+// object it keeps resident with the handle it had in the file, and only then lets each
+// object read its own data through dxfInFields, so that references between objects
+// resolve whatever their order in the file.
+//
+// What is kept: layers, block records with their definitions (base point, external
+// reference path), the entities of every block and of both spaces, and every object of a
+// class some loaded application registered. An entity of a class nobody registered is
+// kept as an AcDbProxyEntity (written back unchanged); other objects the host does not
+// model (line types, dictionaries, layouts, styles) are passed over, their handles known
+// so that references to them read as the null id. An entity on a layer the layer table
+// lacks gets that layer made. The attributes that follow an insert become its own; the
+// vertices that follow an unknown entity stay part of its kept data. The root dictionary
+// becomes the named objects dictionary, without the layout and group entries the host
+// rebuilds at each save. Extended data of an application that registered a side-data
+// filer (host_test/side_data.h) goes to that filer; other extended data is dropped.
+//
+// Failures: eBadDxfSequence for what is not DXF (bad group codes, values of the wrong
+// type, a misplaced subclass), eDwgNeedsRecovery for a damaged structure (cut off, an
+// unclosed section or block, a handle used twice, a reference to a handle the file does not
+// have, an insert of a block it does not define). On failure the database is left as the
+// reader found it only in part: the caller clears it.
+#pragma once
+
+#include <dbmain.h>
+
+#include <string_view>
+
+namespace korv_host::dxf {
+
+Acad::ErrorStatus read_database(AcDbDatabase* db, std::string_view text);
+
+}  // namespace korv_host::dxf

@@ -1,0 +1,214 @@
+// The tag level of DXF files: splitting text into typed tags and writing them back.
+#include "dxf_tags.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace korv_host::dxf {
+
+ValueType value_type(int code) {
+    if (code >= 0 && code <= 9) return ValueType::Text;
+    if (code >= 10 && code <= 59) return ValueType::Real;
+    if (code >= 60 && code <= 79) return ValueType::Int16;
+    if (code >= 90 && code <= 99) return ValueType::Int32;
+    if (code == 100 || code == 101 || code == 102 || code == 105) return ValueType::Text;
+    if (code >= 110 && code <= 149) return ValueType::Real;
+    if (code >= 160 && code <= 169) return ValueType::Int64;
+    if (code >= 170 && code <= 179) return ValueType::Int16;
+    if (code >= 210 && code <= 239) return ValueType::Real;
+    if (code >= 270 && code <= 299) return ValueType::Int16;
+    if (code >= 300 && code <= 309) return ValueType::Text;
+    if (code >= 310 && code <= 319) return ValueType::Binary;
+    if (code >= 320 && code <= 329) return ValueType::Text;
+    if (code >= 330 && code <= 369) return ValueType::ObjectRef;
+    if (code >= 370 && code <= 389) return ValueType::Int16;
+    if (code >= 390 && code <= 399) return ValueType::ObjectRef;
+    if (code >= 400 && code <= 409) return ValueType::Int16;
+    if (code >= 410 && code <= 419) return ValueType::Text;
+    if (code >= 420 && code <= 459) return ValueType::Int32;
+    if (code >= 460 && code <= 469) return ValueType::Real;
+    if (code >= 470 && code <= 479) return ValueType::Text;
+    if (code == 480 || code == 481) return ValueType::ObjectRef;
+    if (code == 999) return ValueType::Text;
+    if (code >= 1000 && code <= 1003) return ValueType::Text;
+    if (code == 1004) return ValueType::Binary;
+    if (code >= 1005 && code <= 1009) return ValueType::Text;
+    if (code >= 1010 && code <= 1059) return ValueType::Real;
+    if (code >= 1060 && code <= 1070) return ValueType::Int16;
+    if (code == 1071) return ValueType::Int32;
+    return ValueType::Invalid;
+}
+
+bool is_point_x(int code) {
+    return (code >= 10 && code <= 18) || (code >= 110 && code <= 112) || code == 210 ||
+           (code >= 1010 && code <= 1013);
+}
+
+bool is_handle_code(int code) {
+    return code == 5 || code == 105 || (code >= 320 && code <= 329) || code == 1005 ||
+           value_type(code) == ValueType::ObjectRef;
+}
+
+namespace {
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool is_hex_text(std::string_view text) {
+    for (char c : text) {
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+        if (!hex) return false;
+    }
+    return true;
+}
+
+bool value_fits(int code, std::string_view value) {
+    int64_t integer = 0;
+    double real = 0.0;
+    switch (value_type(code)) {
+        case ValueType::Real:
+            return parse_real(value, real);
+        case ValueType::Int16:
+            return parse_integer(value, integer) && integer >= -32768 && integer <= 32767;
+        case ValueType::Int32:
+            return parse_integer(value, integer) && integer >= INT32_MIN && integer <= INT32_MAX;
+        case ValueType::Int64:
+            return parse_integer(value, integer);
+        case ValueType::ObjectRef: {
+            uint64_t handle = 0;
+            return parse_handle(value, handle);
+        }
+        case ValueType::Binary:
+            return is_hex_text(trim(value));
+        case ValueType::Text:
+            return true;
+        case ValueType::Invalid:
+            return false;
+    }
+    return false;
+}
+
+// Reads one line (without its line end) starting at pos; false at the end of the text.
+bool next_line(std::string_view text, size_t& pos, std::string_view& line) {
+    if (pos >= text.size()) return false;
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    line = text.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos = end + 1;
+    return true;
+}
+
+}  // namespace
+
+Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags) {
+    tags.clear();
+    size_t pos = 0;
+    std::string_view code_line, value_line;
+    while (next_line(text, pos, code_line)) {
+        int64_t code = 0;
+        if (!parse_integer(code_line, code)) {
+            // A blank last line is only the file's final line end.
+            if (trim(code_line).empty() && pos >= text.size()) break;
+            return Acad::eBadDxfSequence;
+        }
+        if (!next_line(text, pos, value_line)) return Acad::eDwgNeedsRecovery;
+        if (code < -9999 || code > 1071) return Acad::eBadDxfSequence;
+        const int group = static_cast<int>(code);
+        if (!value_fits(group, value_line)) return Acad::eBadDxfSequence;
+        if (group == 999) continue;
+        tags.push_back({group, std::string(value_line)});
+    }
+    return Acad::eOk;
+}
+
+std::string format_tags(const Tags& tags) {
+    std::string out;
+    out.reserve(tags.size() * 16);
+    char code[16];
+    for (const Tag& tag : tags) {
+        std::snprintf(code, sizeof code, "%3d\n", tag.code);
+        out += code;
+        out += tag.value;
+        out += '\n';
+    }
+    return out;
+}
+
+bool parse_real(std::string_view text, double& value) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end && std::isfinite(value);
+}
+
+bool parse_integer(std::string_view text, int64_t& value) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end;
+}
+
+bool parse_handle(std::string_view text, uint64_t& value) {
+    text = trim(text);
+    if (text.empty() || text.size() > 16 || !is_hex_text(text)) return false;
+    auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return error == std::errc() && stop == text.data() + text.size();
+}
+
+std::string format_real(double value, int precision) {
+    if (value == 0.0) value = 0.0;  // no "-0.0" in files
+    char buffer[64];
+    if (precision >= 0) {
+        std::snprintf(buffer, sizeof buffer, "%.*f", precision > 16 ? 16 : precision, value);
+        return buffer;
+    }
+    auto [stop, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, error == std::errc() ? stop : buffer);
+    if (text.find_first_of(".eEn") == std::string::npos) text += ".0";
+    return text;
+}
+
+std::string format_handle(uint64_t value) {
+    char buffer[20];
+    std::snprintf(buffer, sizeof buffer, "%llX", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+std::string latin1_to_utf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        uint32_t code = c;
+        uint64_t escaped = 0;
+        if (c == '\\' && i + 7 <= text.size() && text.substr(i, 3) == "\\U+" &&
+            parse_handle(text.substr(i + 3, 4), escaped)) {
+            code = static_cast<uint32_t>(escaped);
+            i += 6;
+        }
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
+}  // namespace korv_host::dxf

@@ -1,0 +1,60 @@
+// dxf_tags.h: the tag level of drawing exchange files (DXF, ASCII form).
+//
+// A DXF file is a flat sequence of tags, each two lines: an integer group code and a value.
+// The group code fixes the value's type (text, real, 16/32/64-bit integer, boolean, handle,
+// object reference, binary chunk); everything above this level (sections, tables, objects)
+// is built from tags. Values are kept as their text (UTF-8) so that unknown data can be
+// written back exactly as it was read.
+#pragma once
+
+#include <acadstrc.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korv_host::dxf {
+
+struct Tag {
+    int code = 0;
+    std::string value;
+};
+using Tags = std::vector<Tag>;
+
+enum class ValueType {
+    Text,   // strings, names, markers, and handles written as text (5, 105, 320-329, 1005)
+    Real,   // coordinates, distances, angles
+    Int16,  // includes the 8-bit (280-289) and boolean (290-299) groups
+    Int32,
+    Int64,
+    ObjectRef,  // a handle that names another object of the drawing (330-369, 390-399, 480-481)
+    Binary,     // hexadecimal text (310-319, 1004)
+    Invalid     // a group code that DXF does not define
+};
+ValueType value_type(int code);
+// The first coordinate of a point whose y and z follow with code + 10 and code + 20.
+bool is_point_x(int code);
+// Groups whose text is a handle: own handles (5, 105), arbitrary handles and references.
+bool is_handle_code(int code);
+
+// Splits text into tags. Comments (999) are dropped. Fails with eBadDxfSequence for a
+// group code line that is not an integer, an undefined group code or a value that is not
+// of its code's type, and with eDwgNeedsRecovery for text cut off inside a tag.
+Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags);
+// Writes the tags as DXF text: the code right-aligned in three columns, as the host does.
+std::string format_tags(const Tags& tags);
+
+// Values as text and back. Parsing is strict: the whole text (surrounding blanks aside)
+// must be the value; reals must be finite.
+bool parse_real(std::string_view text, double& value);
+bool parse_integer(std::string_view text, int64_t& value);
+bool parse_handle(std::string_view text, uint64_t& value);
+// kDfltPrec (-1): the shortest text that reads back as the same double; 0..16: decimals.
+std::string format_real(double value, int precision = -1);
+std::string format_handle(uint64_t value);
+
+// Latin-1 text (older files) as UTF-8, with the host's \U+XXXX escapes decoded.
+std::string latin1_to_utf8(std::string_view text);
+
+}  // namespace korv_host::dxf

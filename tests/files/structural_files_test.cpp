@@ -1,0 +1,228 @@
+// Structural drawings through drawing files: every library class files its own data, the
+// clips of inserts travel with them, references between members survive, and a class no
+// loaded library defines is kept whole.
+#include "StdAfx.h"
+
+#include <host_test/structure_builder.h>
+
+#include <cstdio>
+
+#include "drawing_dump.h"
+#include "dxf_files.h"
+#include "ezdxf_runner.h"
+#include "host_fixture.h"
+#include "korvdbx.h"
+
+using host_test::DrawingBuilder;
+
+namespace {
+
+std::string guid_text(const GUID& guid) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%08X-%04X-%04X-%02X%02X%02X%02X%02X%02X%02X%02X",
+                  static_cast<unsigned>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+                  guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                  guid.Data4[6], guid.Data4[7]);
+    return text;
+}
+
+// What the library's entities hold, for the drawing dump.
+std::string structural_text(const AcDbEntity* entity) {
+    std::string text;
+    if (auto* member = KORVLinear_structural_member::cast(entity)) {
+        std::list<GUID> guids;
+        member->get_Vanta_guids(guids);
+        text += " kind=" + std::to_string(member->kind()) +
+                " material=" + std::to_string(member->material()) +
+                " name=" + drawing_dump::narrow(member->get_full_member_name(true)) +
+                " imported=" + std::to_string(member->get_imported()) +
+                " axis=" + drawing_dump::point(member->get_start_point(false)) + "-" +
+                drawing_dump::point(member->get_end_point(false));
+        for (const GUID& guid : guids) text += " guid=" + guid_text(guid);
+    }
+    if (auto* wall = KORVWall_3::cast(entity)) {
+        text += " heights=" + drawing_dump::real(wall->get_start_height(false)) + "," +
+                drawing_dump::real(wall->get_end_height(false));
+    }
+    if (auto* plan = KORVConcrete_lateral_beam_plan_rep::cast(entity)) {
+        AcGePoint3d start, end;
+        AcGeMatrix3d start_frame, end_frame;
+        if (plan->get_end_points(false, start, end, start_frame, end_frame)) {
+            text += " ends=" + drawing_dump::point(start) + "-" + drawing_dump::point(end);
+        }
+    }
+    if (auto* reinforcement = KORVWall_reinforcement::cast(entity)) {
+        AcGePoint3d first, second;
+        if (reinforcement->get_wall_linear_geometry(first, second)) {
+            text += " line=" + drawing_dump::point(first) + "-" + drawing_dump::point(second);
+        }
+        std::deque<AcDbObjectId> hosts;
+        reinforcement->get_hosts_ids(hosts);
+        for (const AcDbObjectId& host : hosts) text += " host=" + drawing_dump::handle(host);
+    }
+    if (auto* insert = AcDbBlockReference::cast(entity)) {
+        AcGeVector3d normal;
+        bool front = false, back = false;
+        double front_depth = 0, back_depth = 0;
+        if (KORVget_clip_depth_values(insert, normal, front, front_depth, back, back_depth)) {
+            text += " clip=" + drawing_dump::vector(normal) + std::to_string(front) + "/" +
+                    drawing_dump::real(front_depth) + "," + std::to_string(back) + "/" +
+                    drawing_dump::real(back_depth);
+        }
+    }
+    return text;
+}
+
+std::string dump(AcDbDatabase* db) {
+    return drawing_dump::dump_drawing(db, structural_text);
+}
+
+class StructuralFiles : public HostTest {
+protected:
+    std::unique_ptr<AcDbDatabase> save_and_read(AcDbDatabase* db, const std::string& name) {
+        EXPECT_EQ(db->saveAs(folder.wpath(name).c_str()), Acad::eOk);
+        auto back = std::make_unique<AcDbDatabase>(false, true);
+        EXPECT_EQ(back->readDwgFile(folder.wpath(name).c_str()), Acad::eOk);
+        return back;
+    }
+
+    // Members of every kind, named, with sections and GUIDs, a wall with its reinforcement,
+    // a plan rep, and a block holding a member inserted with a clip.
+    static void build_structure(DrawingBuilder& drawing) {
+        host_test::MemberSpec column;
+        column.kind = KORVLinear_structural_member::kColumn;
+        column.start = AcGePoint3d(0, 0, 0);
+        column.end = AcGePoint3d(0, 0, 3.5);
+        column.name = L"C12";
+        column.section = L"W12X40";
+        column.guids = {host_test::make_guid(1), host_test::make_guid(2)};
+        column.layer = L"Columns";
+        host_test::add_member(drawing, column);
+        host_test::add_beam(drawing, L"B7", AcGePoint3d(0, 0, 3.5), AcGePoint3d(6, 0, 3.5),
+                            KORVLinear_structural_member::kConcrete);
+        host_test::add_brace(drawing, L"X1", AcGePoint3d(0, 0, 0), AcGePoint3d(6, 0, 3.5));
+        const AcDbObjectId wall =
+            host_test::add_wall(drawing, L"W1", AcGePoint3d(0, 5, 0), AcGePoint3d(6, 5, 0), 3.0);
+        const AcDbObjectId other =
+            host_test::add_wall(drawing, L"W2", AcGePoint3d(6, 5, 0), AcGePoint3d(6, 9, 0), 2.5);
+        host_test::add_wall_reinforcement(drawing, AcGePoint3d(0, 5, 0), AcGePoint3d(6, 9, 0),
+                                          {wall, other});
+        host_test::add_plan_rep(drawing, AcGePoint3d(1, 1, 0), AcGePoint3d(4, 1, 0));
+        const AcDbObjectId block = drawing.define_block(L"Bay");
+        host_test::MemberSpec post;
+        post.name = L"P1";
+        post.end = AcGePoint3d(0, 0, 2);
+        host_test::add_member(drawing, post, block);
+        host_test::Placement placement;
+        placement.position = AcGePoint3d(20, 0, 0);
+        placement.rotation = 0.3;
+        const AcDbObjectId insert = drawing.insert(block, placement);
+        host_test::set_clip(insert, AcGeVector3d(0, 0, 1), true, 1.25, false, -2.0);
+        drawing.insert(block);  // no clip
+    }
+
+    dxf_files::ScratchFolder folder;
+};
+
+TEST_F(StructuralFiles, StructuralDrawingsReadBackEqual) {
+    auto db = host_test::new_drawing();
+    DrawingBuilder drawing(db.get());
+    build_structure(drawing);
+    const std::string before = dump(db.get());
+    EXPECT_NE(before.find("guid="), std::string::npos) << before;
+    EXPECT_NE(before.find("clip="), std::string::npos) << before;
+    auto back = save_and_read(db.get(), "structure.dxf");
+    EXPECT_EQ(dump(back.get()), before);
+    auto again = save_and_read(back.get(), "again.dxf");
+    EXPECT_EQ(dump(again.get()), before);
+    if (ezdxf_runner::available()) {
+        EXPECT_EQ(ezdxf_runner::audit({folder.path("structure.dxf")}),
+                  "structure.dxf errors=0 fixes=0\n");
+    }
+}
+
+TEST_F(StructuralFiles, ReferencedStructuresInsertedTwiceAndNestedReadBackEqual) {
+    auto nested = host_test::new_drawing();
+    DrawingBuilder nested_drawing(nested.get());
+    host_test::add_column(nested_drawing, L"N1", AcGePoint3d(1, 1, 0), 3.0);
+    ASSERT_EQ(nested->saveAs(folder.wpath("nested.dxf").c_str()), Acad::eOk);
+    auto ref = host_test::new_drawing();
+    DrawingBuilder ref_drawing(ref.get());
+    build_structure(ref_drawing);
+    auto nested_loaded = std::make_unique<AcDbDatabase>(false, true);
+    ASSERT_EQ(nested_loaded->readDwgFile(folder.wpath("nested.dxf").c_str()), Acad::eOk);
+    ref_drawing.insert(ref_drawing.attach_xref(L"N", L"nested.dxf", std::move(nested_loaded)));
+    ASSERT_EQ(ref->saveAs(folder.wpath("ref.dxf").c_str()), Acad::eOk);
+
+    auto host = host_test::new_drawing();
+    DrawingBuilder host_drawing(host.get());
+    auto ref_loaded = std::make_unique<AcDbDatabase>(false, true);
+    ASSERT_EQ(ref_loaded->readDwgFile(folder.wpath("ref.dxf").c_str()), Acad::eOk);
+    const AcDbObjectId xref = host_drawing.attach_xref(L"REF", L"ref.dxf", std::move(ref_loaded));
+    host_test::Placement second;
+    second.position = AcGePoint3d(0, 50, 0);
+    second.scale = AcGeScale3d(-1, 1, 1);
+    host_drawing.insert(xref);
+    host_drawing.insert(xref, second);
+    const std::string before = dump(host.get());
+    EXPECT_NE(before.find("name=N1"), std::string::npos) << before;
+    auto back = save_and_read(host.get(), "host.dxf");
+    EXPECT_EQ(dump(back.get()), before);
+}
+
+TEST_F(StructuralFiles, AClassNoLibraryDefinesIsKeptWithItsClassEntry) {
+    const std::string text =
+        "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1032\n  0\nENDSEC\n"
+        "  0\nSECTION\n  2\nCLASSES\n  0\nCLASS\n  1\nKORVFUTURE\n  2\nKORVFuture_thing\n"
+        "  3\nKORVDBX\n 90\n0\n 91\n1\n280\n0\n281\n1\n  0\nENDSEC\n"
+        "  0\nSECTION\n  2\nENTITIES\n  0\nKORVFUTURE\n  5\n50\n100\nAcDbEntity\n  8\n0\n"
+        "100\nKORVFuture_thing\n 40\n2.5\n  0\nENDSEC\n  0\nEOF\n";
+    dxf_files::write_text(folder.path("future.dxf"), text);
+    AcDbDatabase db(false, true);
+    ASSERT_EQ(db.readDwgFile(folder.wpath("future.dxf").c_str()), Acad::eOk);
+    EXPECT_NE(dump(&db).find("AcDbProxyEntity h=50 layer=0 color=256 lw=-1 of=KORVFUTURE items=2"),
+              std::string::npos)
+        << dump(&db);
+    ASSERT_EQ(db.saveAs(folder.wpath("kept.dxf").c_str()), Acad::eOk);
+    const std::string kept = dxf_files::read_text(folder.path("kept.dxf"));
+    EXPECT_NE(kept.find("  0\nCLASS\n  1\nKORVFUTURE\n  2\nKORVFuture_thing\n  3\nKORVDBX\n"),
+              std::string::npos);
+    EXPECT_NE(kept.find("100\nKORVFuture_thing\n 40\n2.5\n"), std::string::npos);
+}
+
+TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
+    auto db = host_test::new_drawing();
+    DrawingBuilder drawing(db.get());
+    const AcDbObjectId wall =
+        host_test::add_wall(drawing, L"W1", AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), 3.0);
+    host_test::add_wall_reinforcement(drawing, AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), {wall});
+    ASSERT_EQ(db->saveAs(folder.wpath("good.dxf").c_str()), Acad::eOk);
+    const std::string good = dxf_files::read_text(folder.path("good.dxf"));
+    const std::string wall_handle = drawing_dump::handle(wall);
+    struct Damage {
+        const char* what;
+        std::string from, to;
+        Acad::ErrorStatus expected;
+    } damages[] = {
+        {"kind out of range", "100\nKORVLinear_structural_member\n 70\n3\n",
+         "100\nKORVLinear_structural_member\n 70\n9\n", Acad::eBadDxfSequence},
+        {"GUID-less text", "W1\n  3\n\n 90\n0\n 91\n0\n",
+         "W1\n  3\n\n 90\n1\n 91\n1\n300\nnot a guid\n", Acad::eBadDxfSequence},
+        {"host that is not there", "330\n" + wall_handle + "\n  0\n", "330\nFFFF\n  0\n",
+         Acad::eDwgNeedsRecovery},
+        {"negative height", "100\nKORVWall_3\n 40\n3.0\n", "100\nKORVWall_3\n 40\n-3.0\n",
+         Acad::eBadDxfSequence},
+    };
+    for (const Damage& damage : damages) {
+        std::string text = good;
+        const size_t at = text.find(damage.from);
+        ASSERT_NE(at, std::string::npos) << damage.what;
+        text.replace(at, damage.from.size(), damage.to);
+        dxf_files::write_text(folder.path("bad.dxf"), text);
+        AcDbDatabase bad(false, true);
+        EXPECT_EQ(bad.readDwgFile(folder.wpath("bad.dxf").c_str()), damage.expected) << damage.what;
+        expect_host_clean();
+    }
+}
+
+}  // namespace
