@@ -1,0 +1,216 @@
+// `korv-inventory query --json` against the same call made in this process on the same
+// file: the program's answer is the module's answer, record for record.
+#include <gtest/gtest.h>
+#include <host_test/host_test.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <functional>
+
+#include "KORVInventory.h"
+#include "host_fixture.h"
+#include "tool_runner.h"
+
+using Json = nlohmann::ordered_json;
+using Records = std::list<KORVid_and_filename>;
+
+namespace {
+
+std::string narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+std::string hex(AcDbObjectId id) {
+    ACHAR text[AcDbHandle::kStrSiz];
+    id.handle().getIntoAsciiBuffer(text);
+    return narrow(text);
+}
+
+// "C101 7 CORE 37 [7]": name, handle, file name, reference handle, handle text ("-" empty).
+std::string canonical(const Records& records) {
+    std::string text;
+    for (const KORVid_and_filename& record : records) {
+        AcDbObjectPointer<KORVLinear_structural_member> member(record.id, AcDb::kForRead);
+        text +=
+            member.openStatus() == Acad::eOk ? narrow(member->get_full_member_name(false)) : "-";
+        text += " " + hex(record.id) + " " +
+                (record.file_name.empty() ? "-" : narrow(record.file_name));
+        text += " " + (record.reference_id.isNull() ? "-" : hex(record.reference_id));
+        text += " [" + narrow(record.handle_text) + "]\n";
+    }
+    return text;
+}
+
+std::string canonical(const Json& records) {
+    std::string text;
+    for (const Json& record : records) {
+        text += record["name"].is_null() ? "-" : record["name"].get<std::string>();
+        text += " " + record["handle"].get<std::string>() + " ";
+        text += record["file_name"] == "" ? "-" : record["file_name"].get<std::string>();
+        text +=
+            " " + (record["reference"].is_null() ? "-" : record["reference"].get<std::string>());
+        text += " [" + record.value("handle_text", "") + "]\n";
+    }
+    return text;
+}
+
+// The records a call's JSON reports: its result list, or its single answer when it has one.
+Json answered_records(const Json& call) {
+    const Json& outputs = call["outputs"];
+    if (outputs.contains("result")) return outputs["result"];
+    if (outputs.contains("out") && !outputs["out"]["id"].is_null())
+        return Json::array({outputs["out"]});
+    return Json::array();
+}
+
+struct QueryCase {
+    std::string label;
+    std::vector<std::string> words;
+    // The same call in process: what it returned, and its records.
+    std::function<bool(AcDbDatabase*, const std::wstring&, Records&)> direct;
+};
+
+void PrintTo(const QueryCase& query, std::ostream* out) {
+    *out << query.label;
+}
+
+const std::wstring kWallGuid = L"3F2504E0-4F89-11D3-9A0C-0305E82C3301";
+
+std::vector<QueryCase> query_cases() {
+    const AcGePoint3d low(-1e3, 0, -1e3), high(1e3, 0, 1e3);
+    const AcGeVector3d side(0, 1, 0), down(0, 0, 1);
+    return {
+        {"ColumnsBetweenElevations",
+         {"KORVfind_columns_between_elevs", "true", "4", "true", "8"},
+         [](AcDbDatabase*, const std::wstring&, Records& r) {
+             return KORVfind_columns_between_elevs(true, 4, true, 8, r);
+         }},
+        {"BeamsInAClippedWindow",
+         {"KORVfind_beams_in_rectangle", "-1,-1,0", "7,9,0", "false", "0,0,1", "true", "true",
+          "4.5", "3.5"},
+         [down](AcDbDatabase* db, const std::wstring& name, Records& r) {
+             return KORVfind_beams_in_rectangle(db, name, {-1, -1, 0}, {7, 9, 0}, false, down, true,
+                                                true, 4.5, 3.5, r);
+         }},
+        {"EveryMemberSeenFromTheSide",
+         {"KORVfind_members_in_rectangle", "true", "true", "true", "-1e3,0,-1e3", "1e3,0,1e3",
+          "0,1,0", "false", "false", "0", "0"},
+         [=](AcDbDatabase* db, const std::wstring& name, Records& r) {
+             return KORVfind_members_in_rectangle(true, true, true, low, high, side, false, false,
+                                                  0, 0, db, name, r);
+         }},
+        {"ConcreteColumnsByStartPoint",
+         {"KORVget_columns_with_filenames", "1"},
+         [](AcDbDatabase*, const std::wstring&, Records& r) {
+             return KORVget_columns_with_filenames(1, r);
+         }},
+        {"UnderlyingColumn",
+         {"KORVfind_underlying_column", "6,0,4", "0"},
+         [](AcDbDatabase*, const std::wstring&, Records& r) {
+             KORVid_and_filename out;
+             const bool found = KORVfind_underlying_column({6, 0, 4}, AcDbObjectId::kNull, out);
+             if (found) r.push_back(out);
+             return found;
+         }},
+        {"ImportedWallByItsDecoratedName",
+         {"KORVget_imported_wall", narrow(kWallGuid)},
+         [](AcDbDatabase*, const std::wstring&, Records& r) {
+             const GUID guid = {
+                 0x3F2504E0, 0x4F89, 0x11D3, {0x9A, 0x0C, 0x03, 0x05, 0xE8, 0x2C, 0x33, 0x01}};
+             KORVid_and_filename out;
+             const bool found = KORVget_imported_wall(guid, out);
+             if (found) r.push_back(out);
+             return found;
+         }},
+    };
+}
+
+// The sample opened in this process as the program opens it: same file, same name.
+class InProcessSample : public HostTest, public ::testing::WithParamInterface<QueryCase> {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        name_ = std::filesystem::absolute(sample_drawing()).lexically_normal().wstring();
+        auto database = std::make_unique<AcDbDatabase>(false, true);
+        ASSERT_EQ(database->readDwgFile(name_.c_str()), Acad::eOk);
+        document_ = host_test::add_document(std::move(database), name_);
+        host_test::set_current_document(document_);
+        host_test::set_working_database(document_->database());
+    }
+    void TearDown() override {
+        if (document_ != nullptr) KORVinventory_document_to_be_destroyed(document_);
+        HostTest::TearDown();
+    }
+
+    std::wstring name_;
+    AcApDocument* document_ = nullptr;
+};
+
+}  // namespace
+
+TEST_P(InProcessSample, JsonAnswerIsTheModulesAnswer) {
+    const QueryCase& query = GetParam();
+    std::vector<std::string> arguments{"query", "--json", sample_drawing()};
+    arguments.insert(arguments.end(), query.words.begin(), query.words.end());
+    const ToolRun run = run_korv_inventory(arguments);
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const Json call = Json::parse(run.out)["calls"][0];
+    EXPECT_EQ(call["function"], query.words[0]);
+    EXPECT_EQ(call["assertions"], Json::array());
+
+    Records direct;
+    const bool returned = query.direct(document_->database(), name_, direct);
+    EXPECT_EQ(call["returned"], returned);
+    EXPECT_FALSE(direct.empty());
+    EXPECT_EQ(canonical(answered_records(call)), canonical(direct));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sample, InProcessSample, ::testing::ValuesIn(query_cases()),
+                         [](const auto& test) { return test.param.label; });
+
+TEST(QuerySequence, CallsSeparatedByPlusRunInOrderOnOneDrawing) {
+    const ToolRun run = run_korv_inventory({"query",
+                                            "--json",
+                                            sample_drawing(),
+                                            "KORVdelete_column",
+                                            "8",
+                                            "true",
+                                            "+",
+                                            "find_underlying_column",
+                                            "6,0,4",
+                                            "0",
+                                            "+",
+                                            "KORVdelete_column",
+                                            "8",
+                                            "false",
+                                            "+",
+                                            "KORVfind_underlying_column",
+                                            "6,0,4",
+                                            "0",
+                                            "+",
+                                            "KORVget_new_brace_name"});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const Json calls = Json::parse(run.out)["calls"];
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[0]["arguments"].dump(), R"({"member":"8","erasing":"true"})");
+    EXPECT_EQ(calls[1]["returned"], false);  // C2 (handle 8) is out of the inventory
+    EXPECT_TRUE(calls[1]["outputs"]["out"]["id"].is_null());
+    EXPECT_EQ(calls[3]["returned"], true);  // and back
+    EXPECT_EQ(calls[3]["outputs"]["out"]["name"], "C2");
+    EXPECT_EQ(calls[4]["returned"], "BR203");  // after the stair's BR202
+}
+
+TEST(QueryChecks, TheModulesInternalChecksAndTheDrawingNameAreReported) {
+    const ToolRun run = run_korv_inventory({"query", "--json", "--drawing-name", "OTHER",
+                                            sample_drawing(), "KORVget_columns_with_filenames", "5",
+                                            "+", "KORVfind_walls_in_rectangle", "-1,-1,0", "1,1,0",
+                                            "true", "0,0,1", "false", "0", "-100"});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const Json calls = Json::parse(run.out)["calls"];
+    EXPECT_EQ(calls[0]["returned"], true);  // a kind it does not know is only reported
+    EXPECT_EQ(calls[0]["assertions"].dump(), R"(["false@member_inventory"])");
+    EXPECT_EQ(calls[0]["outputs"]["result"], Json::array());
+    EXPECT_EQ(calls[1]["arguments"]["drawing_name"], "OTHER");
+    EXPECT_EQ(calls[1]["outputs"]["result"][0]["name"], "W1");
+    EXPECT_FALSE(calls[1].contains("left_open"));
+}

@@ -1,0 +1,73 @@
+// tool_runner.h: runs the built command-line programs as a user would, in a folder of
+// their own, and gives back what they wrote and how they exited.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+struct ToolRun {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+// A fresh temporary folder, removed with everything in it at the end of the test.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "korv_tool_XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string read_file(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs program with the arguments (each quoted for the shell) with KORV_MODULE unset, so
+// the program loads the module built with it unless a test says otherwise.
+inline ToolRun run_program(const std::string& program, const std::vector<std::string>& arguments) {
+    auto quoted = [](const std::string& word) {
+        std::string text = "'";
+        for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return text + "'";
+    };
+    TemporaryFolder folder;
+    std::string command = "env -u KORV_MODULE " + quoted(program);
+    for (const std::string& argument : arguments) command += " " + quoted(argument);
+    command += " >" + quoted((folder.path() / "out").string()) + " 2>" +
+               quoted((folder.path() / "err").string());
+    const int status = std::system(command.c_str());
+    ToolRun run;
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = read_file(folder.path() / "out");
+    run.err = read_file(folder.path() / "err");
+    return run;
+}
+
+inline ToolRun run_korv_inventory(const std::vector<std::string>& arguments) {
+    return run_program(KORV_INVENTORY_PROGRAM, arguments);
+}
+
+inline std::string sample_drawing() {
+    return std::string(KORV_SAMPLES_DIR) + "/building.dxf";
+}

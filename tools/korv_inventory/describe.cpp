@@ -1,0 +1,69 @@
+#include "describe.h"
+
+#include <dbents.h>  // before dbobjptr.h, which names AcDbBlockReference
+#include <dbobjptr.h>
+
+#include "arguments.h"
+#include "drawing_session.h"
+#include "text.h"
+
+namespace korv_tool {
+namespace {
+
+Json handle_json(AcDbObjectId id) {
+    if (id.isNull()) return nullptr;
+    return format_object_address(id.handle(), {});
+}
+
+}  // namespace
+
+std::string member_name(AcDbObjectId id) {
+    AcDbObjectPointer<KORVLinear_structural_member> member(id, AcDb::kForRead);
+    if (member.openStatus() != Acad::eOk) return {};
+    return to_utf8(member->get_full_member_name(false));
+}
+
+Json describe_object(AcDbObjectId id) {
+    if (id.isNull()) return nullptr;
+    const std::string name = member_name(id);
+    Json object;
+    object["name"] = name.empty() ? Json() : Json(name);
+    object["class"] = id.objectClass() ? to_utf8(id.objectClass()->name()) : "";
+    object["handle"] = handle_json(id);
+    object["id"] = format_object_address(id.handle(), reference_name_of(id));
+    return object;
+}
+
+Json describe_record(const KORVid_and_filename& record) {
+    Json object = describe_object(record.id);
+    if (object.is_null())
+        object = {{"name", nullptr}, {"class", nullptr}, {"handle", nullptr}, {"id", nullptr}};
+    object["file_name"] = to_utf8(record.file_name);
+    object["reference"] = handle_json(record.reference_id);
+    if (record.handle_text[0] != L'\0') object["handle_text"] = to_utf8(record.handle_text);
+    return object;
+}
+
+Json describe_records(const std::list<KORVid_and_filename>& records) {
+    Json list = Json::array();
+    for (const KORVid_and_filename& record : records) list.push_back(describe_record(record));
+    return list;
+}
+
+Json describe_ids(const std::list<AcDbObjectId>& ids) {
+    Json list = Json::array();
+    for (AcDbObjectId id : ids) list.push_back(describe_object(id));
+    return list;
+}
+
+Json describe_ends(const std::list<std::pair<AcDbObjectId, int>>& ends) {
+    Json list = Json::array();
+    for (const auto& [id, end] : ends) {
+        Json object = describe_object(id);
+        object["end"] = end;
+        list.push_back(object);
+    }
+    return list;
+}
+
+}  // namespace korv_tool

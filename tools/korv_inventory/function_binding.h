@@ -1,0 +1,311 @@
+// function_binding.h: from a function's declared type to a call made with typed text.
+//
+// Each parameter type that KORVInventory.h uses has a Binding: where its value comes from
+// (a typed argument, the opened drawing, or an output container), its kind as --help and
+// list-functions show it, how it is bound before the call and how it is reported after.
+// Signature<F> walks a function type's parameters in order, so a table row needs only the
+// function's name and its argument names, and a header parameter of a type with no Binding
+// does not compile.
+#pragma once
+
+#include <dbents.h>  // before dbobjptr.h, which names AcDbBlockReference
+#include <dbobjptr.h>
+
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <vector>
+
+#include "KORVInventory.h"
+#include "arguments.h"
+#include "describe.h"
+#include "function_table.h"
+#include "text.h"
+#include "tool_error.h"
+
+namespace korv_tool {
+
+// The typed arguments of one call, taken in order. Each is echoed into the call's record;
+// a parser's std::invalid_argument becomes a ToolError naming the function and argument.
+class ArgumentCursor {
+public:
+    ArgumentCursor(const std::string& function, const std::vector<std::string>& names,
+                   const std::vector<std::string>& texts, Json& echo)
+        : function_(function), names_(names), texts_(texts), echo_(echo) {}
+
+    template <class Parser>
+    auto next(Parser parse) {
+        const std::string& name = names_.at(index_);
+        const std::string& text = texts_.at(index_++);
+        echo_[name] = text;
+        try {
+            return parse(text);
+        } catch (const std::invalid_argument& bad) {
+            throw ToolError(ExitCode::kArgument, function_ + ": " + name + ": " + bad.what());
+        }
+    }
+    void echo(const std::string& name, const Json& value) { echo_[name] = value; }
+
+private:
+    const std::string& function_;
+    const std::vector<std::string>& names_;
+    const std::vector<std::string>& texts_;
+    Json& echo_;
+    size_t index_ = 0;
+};
+
+template <class T>
+struct Binding;  // one specialisation per parameter type of KORVInventory.h
+
+// ----- typed arguments ---------------------------------------------------------------------
+
+template <class Value, Value (*Parse)(const std::string&)>
+struct ParsedBinding {
+    static constexpr ParameterSource source = ParameterSource::kArgument;
+    Value value{};
+    void bind(const CallContext&, ArgumentCursor& cursor) { value = cursor.next(Parse); }
+    const Value& get() const { return value; }
+    void report(Json&) const {}
+};
+
+template <>
+struct Binding<const AcGePoint3d&> : ParsedBinding<AcGePoint3d, parse_point> {
+    static constexpr const char* kind = "point";
+};
+template <>
+struct Binding<const AcGeVector3d&> : ParsedBinding<AcGeVector3d, parse_vector> {
+    static constexpr const char* kind = "vector";
+};
+template <>
+struct Binding<bool> : ParsedBinding<bool, parse_flag> {
+    static constexpr const char* kind = "flag";
+};
+template <>
+struct Binding<double> : ParsedBinding<double, parse_number> {
+    static constexpr const char* kind = "number";
+};
+template <>
+struct Binding<int> : ParsedBinding<int, parse_integer> {
+    static constexpr const char* kind = "integer";
+};
+template <>
+struct Binding<const GUID&> : ParsedBinding<GUID, parse_guid> {
+    static constexpr const char* kind = "guid";
+};
+template <>
+struct Binding<const std::list<double>&> : ParsedBinding<std::list<double>, parse_elevations> {
+    static constexpr const char* kind = "elevations";
+};
+
+// An object id typed as its address; "0" gives the null id.
+struct ObjectBinding {
+    static constexpr ParameterSource source = ParameterSource::kArgument;
+    static constexpr const char* kind = "object";
+    AcDbObjectId value;
+    void bind(const CallContext& context, ArgumentCursor& cursor) {
+        value = cursor.next([&](const std::string& text) {
+            return context.drawing.resolve(parse_object_address(text));
+        });
+    }
+    const AcDbObjectId& get() const { return value; }
+    void report(Json&) const {}
+};
+template <>
+struct Binding<AcDbObjectId> : ObjectBinding {};
+template <>
+struct Binding<const AcDbObjectId&> : ObjectBinding {};
+
+// A member typed as its address and handed over open for read, as the product hands the
+// members it has just made to the add calls; closed again after the call.
+template <>
+struct Binding<KORVLinear_structural_member*> {
+    static constexpr ParameterSource source = ParameterSource::kArgument;
+    static constexpr const char* kind = "member";
+    AcDbObjectPointer<KORVLinear_structural_member> member;
+    void bind(const CallContext& context, ArgumentCursor& cursor) {
+        cursor.next([&](const std::string& text) {
+            const AcDbObjectId id = context.drawing.resolve(parse_object_address(text));
+            if (member.open(id, AcDb::kForRead) != Acad::eOk)
+                throw std::invalid_argument(text + " is not a structural member");
+            return id;
+        });
+    }
+    KORVLinear_structural_member* get() { return member.object(); }
+    void report(Json&) const {}
+};
+
+// ----- from the opened drawing ---------------------------------------------------------------
+
+template <>
+struct Binding<AcDbDatabase*> {
+    static constexpr ParameterSource source = ParameterSource::kContext;
+    static constexpr const char* kind = "database";
+    static constexpr const char* name = "database";
+    AcDbDatabase* value = nullptr;
+    void bind(const CallContext& context, ArgumentCursor& cursor) {
+        value = context.drawing.database();
+        cursor.echo(name, to_utf8(context.drawing.file_name()));
+    }
+    AcDbDatabase* get() const { return value; }
+    void report(Json&) const {}
+};
+
+template <>
+struct Binding<const std::wstring&> {
+    static constexpr ParameterSource source = ParameterSource::kContext;
+    static constexpr const char* kind = "drawing name";
+    static constexpr const char* name = "drawing_name";
+    std::wstring value;
+    void bind(const CallContext& context, ArgumentCursor& cursor) {
+        value = context.drawing_name;
+        cursor.echo(name, to_utf8(value));
+    }
+    const std::wstring& get() const { return value; }
+    void report(Json&) const {}
+};
+
+template <>
+struct Binding<AcApDocument*> {
+    static constexpr ParameterSource source = ParameterSource::kContext;
+    static constexpr const char* kind = "document";
+    static constexpr const char* name = "document";
+    AcApDocument* value = nullptr;
+    void bind(const CallContext& context, ArgumentCursor& cursor) {
+        value = context.drawing.document();
+        cursor.echo(name, to_utf8(context.drawing.file_name()));
+    }
+    AcApDocument* get() const { return value; }
+    void report(Json&) const {}
+};
+
+// ----- output containers ---------------------------------------------------------------------
+
+template <class Value>
+struct OutputBinding {
+    static constexpr ParameterSource source = ParameterSource::kOutput;
+    Value value{};
+    void bind(const CallContext&, ArgumentCursor&) {}
+    Value& get() { return value; }
+};
+
+template <>
+struct Binding<std::list<KORVid_and_filename>&> : OutputBinding<std::list<KORVid_and_filename>> {
+    static constexpr const char* kind = "record list";
+    static constexpr const char* name = "result";
+    void report(Json& outputs) const { outputs[name] = describe_records(value); }
+};
+template <>
+struct Binding<KORVid_and_filename&> : OutputBinding<KORVid_and_filename> {
+    static constexpr const char* kind = "record";
+    static constexpr const char* name = "out";
+    void report(Json& outputs) const { outputs[name] = describe_record(value); }
+};
+template <>
+struct Binding<std::list<AcDbObjectId>&> : OutputBinding<std::list<AcDbObjectId>> {
+    static constexpr const char* kind = "id list";
+    static constexpr const char* name = "ids";
+    void report(Json& outputs) const { outputs[name] = describe_ids(value); }
+};
+template <>
+struct Binding<std::list<std::pair<AcDbObjectId, int>>&>
+    : OutputBinding<std::list<std::pair<AcDbObjectId, int>>> {
+    static constexpr const char* kind = "end list";
+    static constexpr const char* name = "result";
+    void report(Json& outputs) const { outputs[name] = describe_ends(value); }
+};
+
+// ----- returned values -----------------------------------------------------------------------
+
+inline Json returned_json(bool value) {
+    return value;
+}
+inline Json returned_json(const std::wstring& value) {
+    return to_utf8(value);
+}
+
+template <class R>
+constexpr const char* returned_kind() {
+    if constexpr (std::is_void_v<R>) {
+        return "nothing";
+    } else if constexpr (std::is_same_v<R, bool>) {
+        return "flag";
+    } else {
+        static_assert(std::is_same_v<R, std::wstring>, "a returned type the tool can print");
+        return "name";
+    }
+}
+
+// ----- whole signatures ----------------------------------------------------------------------
+
+template <class F>
+struct Signature;
+
+template <class R, class... P>
+struct Signature<R(P...)> {
+    using Result = R;
+    static constexpr size_t argument_count =
+        (size_t{Binding<P>::source == ParameterSource::kArgument} + ... + 0);
+
+    static std::vector<ParameterInfo> parameters(const std::vector<std::string>& argument_names) {
+        std::vector<ParameterInfo> infos;
+        [[maybe_unused]] size_t next_name = 0;  // unused by functions without parameters
+        (infos.push_back(info<P>(argument_names, next_name)), ...);
+        return infos;
+    }
+
+    static Json call(const std::string& function_name, const std::string& symbol,
+                     const std::vector<std::string>& argument_names, const CallContext& context,
+                     const std::vector<std::string>& texts) {
+        Json record;
+        record["function"] = function_name;
+        Json arguments = Json::object();
+        ArgumentCursor cursor(function_name, argument_names, texts, arguments);
+        std::tuple<Binding<P>...> bindings;
+        std::apply([&](auto&... binding) { (binding.bind(context, cursor), ...); }, bindings);
+        record["arguments"] = arguments;
+        auto* function = context.module.template function<R(P...)>(symbol);
+        auto run = [&](auto&... binding) { return function(binding.get()...); };
+        if constexpr (std::is_void_v<R>) {
+            std::apply(run, bindings);
+            record["returned"] = nullptr;
+        } else {
+            record["returned"] = returned_json(std::apply(run, bindings));
+        }
+        Json outputs = Json::object();
+        std::apply([&](auto&... binding) { (binding.report(outputs), ...); }, bindings);
+        record["outputs"] = outputs;
+        return record;
+    }
+
+private:
+    template <class T>
+    static ParameterInfo info(const std::vector<std::string>& argument_names, size_t& next_name) {
+        if constexpr (Binding<T>::source == ParameterSource::kArgument) {
+            return {argument_names.at(next_name++), Binding<T>::kind, Binding<T>::source};
+        } else {
+            return {Binding<T>::name, Binding<T>::kind, Binding<T>::source};
+        }
+    }
+};
+
+// A table row. The number of argument names must match the function's typed arguments.
+template <class F, class... Names>
+ExportedFunction make_function(const std::string& name, const std::string& symbol,
+                               Names... argument_names) {
+    static_assert(sizeof...(Names) == Signature<F>::argument_count,
+                  "one name for each typed argument of the function");
+    std::vector<std::string> names{argument_names...};
+    ExportedFunction function;
+    function.name = name;
+    function.symbol = symbol;
+    function.returns = returned_kind<typename Signature<F>::Result>();
+    function.parameters = Signature<F>::parameters(names);
+    function.invoke = [name, symbol, names](const CallContext& context,
+                                            const std::vector<std::string>& texts) {
+        return Signature<F>::call(name, symbol, names, context, texts);
+    };
+    return function;
+}
+
+}  // namespace korv_tool
