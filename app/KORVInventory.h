@@ -51,6 +51,20 @@ KORVINVENTORY_API bool KORVcur_document_has_changed();
 // Drops every inventory kept for the document, which is about to be destroyed.
 KORVINVENTORY_API void KORVinventory_document_to_be_destroyed(AcApDocument* document);
 
+// ----- database utilities --------------------------------------------------------------------
+
+// Reads the drawing into the database (created by the caller, empty). When the host refuses
+// the file because another session holds it, reads a temporary copy instead ("dwg….TMP" in
+// the temporary folder), reports it through used_copy and copy_name, and leaves it for the
+// caller to remove.
+KORVINVENTORY_API bool KORVloadDwgReadOnly(AcDbDatabase* database, const std::wstring& path,
+                                           bool& used_copy, std::wstring& copy_name);
+// Asks the host to redraw the entity; nothing for the null id.
+KORVINVENTORY_API void KORVupdate_entity(AcDbObjectId id);
+// The string value of a system variable; value is left as it was unless the host answered
+// normally with a string. True when the host answered normally.
+KORVINVENTORY_API bool KORVget_string_var(const wchar_t* name, std::wstring& value);
+
 // ----- member maintenance and listing (the current drawing's inventories) -----------------
 
 // Records a member the caller added to the drawing (open member, drawing coordinates).

@@ -8,6 +8,6 @@ if [ ! -f "$probe" ]; then
     echo "probe: $probe not found, skipped"
     exit 0
 fi
-sections=(-DPROBE_RX -DPROBE_DB_CORE -DPROBE_MFC)
+sections=(-DPROBE_ALL)
 g++ -std=c++17 -fsyntax-only -Werror "${sections[@]}" -Iapp -Iplatform/include "$probe"
 echo "probe: ${sections[*]} compile"

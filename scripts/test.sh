@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, then the AddressSanitizer +
-# UndefinedBehaviorSanitizer build, then the signature probe against the module's header.
+# UndefinedBehaviorSanitizer build, the formatting check, the signature probe against the
+# module's header, and a bounded run of the drawing reader's fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -13,3 +14,4 @@ for preset in default asan; do
 done
 scripts/check-format.sh
 scripts/probe.sh
+tests/fuzz/run_fuzz.sh "${KORV_FUZZ_SECONDS:-60}"

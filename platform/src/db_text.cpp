@@ -50,6 +50,65 @@ Adesk::Int16 pack_flags(bool invisible, bool constant, bool verifiable, bool pre
                                      (verifiable ? kVerifiable : 0) | (preset ? kPreset : 0));
 }
 
+// The fields attribute definitions and attributes share, as DXF files them after the
+// text's own data: version (280, 0), tag, flags, field length, vertical mode and the
+// position lock (a second 280). A definition writes its prompt before the tag.
+struct Attribute_fields {
+    std::wstring& tag;
+    Adesk::UInt16& field_length;
+    bool& invisible;
+    bool& constant;
+    bool& verifiable;
+    bool& preset;
+    bool& lock_position;
+};
+
+void write_attribute_fields(AcDbDxfFiler* filer, const std::wstring* prompt,
+                            const std::wstring& tag, Adesk::Int16 flags, Adesk::UInt16 field_length,
+                            AcDb::TextVertMode vertical_mode, bool lock_position) {
+    filer->writeInt16(AcDb::kDxfInt8, 0);
+    if (prompt != nullptr) filer->writeString(AcDb::kDxfAttributePrompt, prompt->c_str());
+    filer->writeString(AcDb::kDxfAttributeTag, tag.c_str());
+    filer->writeInt16(AcDb::kDxfInt16, flags);
+    filer->writeInt16(static_cast<AcDb::DxfCode>(73), static_cast<Adesk::Int16>(field_length));
+    filer->writeInt16(static_cast<AcDb::DxfCode>(74), static_cast<Adesk::Int16>(vertical_mode));
+    filer->writeInt16(AcDb::kDxfInt8, lock_position ? 1 : 0);
+}
+
+// Reads one item of the shared fields; `text` takes the vertical mode, `prompt` (when
+// given) the prompt. int8_seen counts the 280 groups, the second being the lock.
+Acad::ErrorStatus read_attribute_item(const resbuf& rb, const Attribute_fields& fields,
+                                      AcDbText& text, std::wstring* prompt, int& int8_seen) {
+    switch (rb.restype) {
+        case AcDb::kDxfAttributePrompt:
+            if (prompt != nullptr) *prompt = rb.resval.rstring;
+            break;
+        case AcDb::kDxfAttributeTag:
+            fields.tag = rb.resval.rstring;
+            break;
+        case AcDb::kDxfInt16:
+            fields.invisible = (rb.resval.rint & kInvisible) != 0;
+            fields.constant = (rb.resval.rint & kConstant) != 0;
+            fields.verifiable = (rb.resval.rint & kVerifiable) != 0;
+            fields.preset = (rb.resval.rint & kPreset) != 0;
+            break;
+        case 73:
+            fields.field_length = static_cast<Adesk::UInt16>(rb.resval.rint);
+            break;
+        case 74:
+            if (rb.resval.rint < AcDb::kTextBase || rb.resval.rint > AcDb::kTextTop) {
+                return Acad::eBadDxfSequence;
+            }
+            return text.setVerticalMode(static_cast<AcDb::TextVertMode>(rb.resval.rint));
+        case AcDb::kDxfInt8:
+            if (++int8_seen == 2) fields.lock_position = rb.resval.rint != 0;
+            break;
+        default:
+            break;
+    }
+    return Acad::eOk;
+}
+
 bool valid_tag(const ACHAR* tag) {
     return tag != nullptr && *tag != L'\0';
 }
@@ -364,18 +423,12 @@ Acad::ErrorStatus AcDbAttributeDefinition::setLockPositionInBlock(bool bValue) {
     return Acad::eOk;
 }
 
-// After the text: version (280, 0), prompt, tag, flags, field length, vertical mode, and the
-// position lock (a second 280).
 Acad::ErrorStatus AcDbAttributeDefinition::dxfOutFields(AcDbDxfFiler* filer) const {
     AcDbText::dxfOutFields(filer);
     filer->writeString(AcDb::kDxfSubclass, L"AcDbAttributeDefinition");
-    filer->writeInt16(AcDb::kDxfInt8, 0);
-    filer->writeString(AcDb::kDxfAttributePrompt, mPrompt.c_str());
-    filer->writeString(AcDb::kDxfAttributeTag, mTag.c_str());
-    filer->writeInt16(AcDb::kDxfInt16, pack_flags(mInvisible, mConstant, mVerifiable, mPreset));
-    filer->writeInt16(static_cast<AcDb::DxfCode>(73), static_cast<Adesk::Int16>(mFieldLength));
-    filer->writeInt16(static_cast<AcDb::DxfCode>(74), static_cast<Adesk::Int16>(verticalMode()));
-    filer->writeInt16(AcDb::kDxfInt8, mLockPosition ? 1 : 0);
+    write_attribute_fields(filer, &mPrompt, mTag,
+                           pack_flags(mInvisible, mConstant, mVerifiable, mPreset), mFieldLength,
+                           verticalMode(), mLockPosition);
     return filer->filerStatus();
 }
 
@@ -384,35 +437,10 @@ Acad::ErrorStatus AcDbAttributeDefinition::dxfInFields(AcDbDxfFiler* filer) {
     if (es != Acad::eOk) return es;
     if ((es = filing::expect_subclass(filer, L"AcDbAttributeDefinition")) != Acad::eOk) return es;
     int int8_seen = 0;
+    const Attribute_fields fields{mTag,        mFieldLength, mInvisible,   mConstant,
+                                  mVerifiable, mPreset,      mLockPosition};
     es = filing::read_subclass(filer, [&](const resbuf& rb) {
-        switch (rb.restype) {
-            case AcDb::kDxfAttributePrompt:
-                mPrompt = rb.resval.rstring;
-                break;
-            case AcDb::kDxfAttributeTag:
-                mTag = rb.resval.rstring;
-                break;
-            case AcDb::kDxfInt16:
-                mInvisible = (rb.resval.rint & kInvisible) != 0;
-                mConstant = (rb.resval.rint & kConstant) != 0;
-                mVerifiable = (rb.resval.rint & kVerifiable) != 0;
-                mPreset = (rb.resval.rint & kPreset) != 0;
-                break;
-            case 73:
-                mFieldLength = static_cast<Adesk::UInt16>(rb.resval.rint);
-                break;
-            case 74:
-                if (rb.resval.rint < AcDb::kTextBase || rb.resval.rint > AcDb::kTextTop) {
-                    return Acad::eBadDxfSequence;
-                }
-                return setVerticalMode(static_cast<AcDb::TextVertMode>(rb.resval.rint));
-            case AcDb::kDxfInt8:
-                if (++int8_seen == 2) mLockPosition = rb.resval.rint != 0;
-                break;
-            default:
-                break;
-        }
-        return Acad::eOk;
+        return read_attribute_item(rb, fields, *this, &mPrompt, int8_seen);
     });
     if (es != Acad::eOk) return es;
     if (mTag.empty())
@@ -486,12 +514,9 @@ Acad::ErrorStatus AcDbAttribute::setAttributeFromBlock(const AcDbAttributeDefini
 Acad::ErrorStatus AcDbAttribute::dxfOutFields(AcDbDxfFiler* filer) const {
     AcDbText::dxfOutFields(filer);
     filer->writeString(AcDb::kDxfSubclass, L"AcDbAttribute");
-    filer->writeInt16(AcDb::kDxfInt8, 0);
-    filer->writeString(AcDb::kDxfAttributeTag, mTag.c_str());
-    filer->writeInt16(AcDb::kDxfInt16, pack_flags(mInvisible, mConstant, mVerifiable, mPreset));
-    filer->writeInt16(static_cast<AcDb::DxfCode>(73), static_cast<Adesk::Int16>(mFieldLength));
-    filer->writeInt16(static_cast<AcDb::DxfCode>(74), static_cast<Adesk::Int16>(verticalMode()));
-    filer->writeInt16(AcDb::kDxfInt8, mLockPosition ? 1 : 0);
+    write_attribute_fields(filer, nullptr, mTag,
+                           pack_flags(mInvisible, mConstant, mVerifiable, mPreset), mFieldLength,
+                           verticalMode(), mLockPosition);
     return filer->filerStatus();
 }
 
@@ -500,32 +525,10 @@ Acad::ErrorStatus AcDbAttribute::dxfInFields(AcDbDxfFiler* filer) {
     if (es != Acad::eOk) return es;
     if ((es = filing::expect_subclass(filer, L"AcDbAttribute")) != Acad::eOk) return es;
     int int8_seen = 0;
+    const Attribute_fields fields{mTag,        mFieldLength, mInvisible,   mConstant,
+                                  mVerifiable, mPreset,      mLockPosition};
     es = filing::read_subclass(filer, [&](const resbuf& rb) {
-        switch (rb.restype) {
-            case AcDb::kDxfAttributeTag:
-                mTag = rb.resval.rstring;
-                break;
-            case AcDb::kDxfInt16:
-                mInvisible = (rb.resval.rint & kInvisible) != 0;
-                mConstant = (rb.resval.rint & kConstant) != 0;
-                mVerifiable = (rb.resval.rint & kVerifiable) != 0;
-                mPreset = (rb.resval.rint & kPreset) != 0;
-                break;
-            case 73:
-                mFieldLength = static_cast<Adesk::UInt16>(rb.resval.rint);
-                break;
-            case 74:
-                if (rb.resval.rint < AcDb::kTextBase || rb.resval.rint > AcDb::kTextTop) {
-                    return Acad::eBadDxfSequence;
-                }
-                return setVerticalMode(static_cast<AcDb::TextVertMode>(rb.resval.rint));
-            case AcDb::kDxfInt8:
-                if (++int8_seen == 2) mLockPosition = rb.resval.rint != 0;
-                break;
-            default:
-                break;
-        }
-        return Acad::eOk;
+        return read_attribute_item(rb, fields, *this, nullptr, int8_seen);
     });
     if (es != Acad::eOk) return es;
     if (mTag.empty()) return filer->setError(Acad::eBadDxfSequence, L"attribute without tag");

@@ -82,13 +82,6 @@ class RegionQueryTest : public ModuleTest {
 protected:
     static constexpr double kQuarterTurn = 1.5707963267948966;
 
-    void TearDown() override {
-        // The library keeps tolerances by database address; none may outlive its test.
-        for (AcDbDatabase* database : tolerance_set_)
-            KORVset_database_length_tolerance(database, 0.0);
-        ModuleTest::TearDown();
-    }
-
     DrawingBuilder& open_plan(const std::wstring& file_name = L"C:/proj/plan.dwg") {
         document_ = open_document(file_name);
         drawing_ = std::make_unique<DrawingBuilder>(document_->database());
@@ -132,7 +125,6 @@ protected:
     }
     void set_tolerance(AcDbDatabase* database, double tolerance) {
         KORVset_database_length_tolerance(database, tolerance);
-        tolerance_set_.push_back(database);
     }
 
     // Attaches the drawing the builder filled as CORE (C:/proj/core.dwg).
@@ -179,7 +171,6 @@ protected:
 
     AcApDocument* document_ = nullptr;
     std::unique_ptr<DrawingBuilder> drawing_;
-    std::vector<AcDbDatabase*> tolerance_set_;
 };
 
 // ----- no inventory --------------------------------------------------------------------------

@@ -45,14 +45,6 @@ bool brace_underlying_beam(const AcGePoint3d& p, const AcDbObjectId& x, KORVid_a
 
 class SupportQueryTest : public ModuleTest {
 protected:
-    void TearDown() override {
-        // The library keeps tolerances per database; none may outlive this test's drawings.
-        for (const AcDbDatabase* database : tolerances_set_)
-            KORVset_database_length_tolerance(database, 0.0);
-        tolerances_set_.clear();
-        ModuleTest::TearDown();
-    }
-
     // A new current drawing at the library's default length tolerance.
     DrawingBuilder open_drawing(const std::wstring& file_name = L"C:/proj/main.dwg") {
         DrawingBuilder drawing(open_document(file_name)->database());
@@ -68,7 +60,6 @@ protected:
     }
     void set_tolerance(const AcDbDatabase* database, double tolerance) {
         KORVset_database_length_tolerance(database, tolerance);
-        tolerances_set_.push_back(database);
     }
 
     // A member with its lateral role and the support of its ends set.
@@ -160,7 +151,6 @@ protected:
     AcDbObjectId marker_;
 
 private:
-    std::vector<const AcDbDatabase*> tolerances_set_;
 };
 
 TEST_F(SupportQueryTest, TheFirstMemberInInventoryOrderWinsWhicheverIsNearer) {

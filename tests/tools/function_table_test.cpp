@@ -63,3 +63,18 @@ TEST(FunctionTable, RowsDescribeTheDeclaredSignatures) {
     EXPECT_EQ(find_function("KORVadd_brace")->parameters[0].kind, "member");
     EXPECT_EQ(find_function("no_such_function"), nullptr);
 }
+
+TEST(FunctionTable, RowsNamingTheirOwnBindingsDescribeThem) {
+    const ExportedFunction* load = find_function("KORVloadDwgReadOnly");
+    ASSERT_NE(load, nullptr);
+    EXPECT_EQ(load->usage(), "KORVloadDwgReadOnly PATH");
+    std::string parameters;
+    for (const ParameterInfo& parameter : load->parameters)
+        parameters += parameter.name + ":" + parameter.kind + ";";
+    EXPECT_EQ(parameters, "database:new database;path:path;used_copy:flag;copy_name:text;");
+    EXPECT_EQ(load->parameters[0].source, ParameterSource::kMade);
+    EXPECT_EQ(load->parameters[3].source, ParameterSource::kOutput);
+    EXPECT_EQ(find_function("KORVget_string_var")->usage(), "KORVget_string_var NAME");
+    EXPECT_EQ(find_function("KORVget_string_var")->parameters[1].name, "value");
+    EXPECT_EQ(find_function("KORVupdate_entity")->returns, "nothing");
+}

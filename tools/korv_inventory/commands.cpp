@@ -33,11 +33,13 @@ private:
     InventoryModule module_;
 };
 
-// One call, with what the host saw the module do during it: the internal checks it
-// reported and any object it left open.
+// One call, with what the host saw the module do during it: the host services it called
+// that leave no other trace (a redraw), the internal checks it reported and any object it
+// left open.
 Json run_call(const Workspace& workspace, const PlannedCall& planned,
               const std::wstring& drawing_name) {
     host_test::clear_assertion_reports();
+    host_test::clear_host_calls();
     const long open_before = host_test::open_object_count();
     const CallContext context{workspace.module().loaded(), workspace.drawing(), drawing_name};
     Json record = planned.function->call(context, planned.arguments);
@@ -45,6 +47,13 @@ Json run_call(const Workspace& workspace, const PlannedCall& planned,
     for (const host_test::AssertionReport& report : host_test::assertion_reports())
         checks.push_back(report.expression + "@" + report.source);
     record["assertions"] = checks;
+    const std::vector<host_test::HostCall> calls = host_test::host_calls();
+    if (!calls.empty()) {
+        record["host_calls"] = Json::array();
+        for (const host_test::HostCall& call : calls)
+            record["host_calls"].push_back(call.name +
+                                           (call.detail.empty() ? "" : " " + call.detail));
+    }
     const long left_open = host_test::open_object_count() - open_before;
     if (left_open > 0) record["left_open"] = left_open;
     return record;

@@ -3,14 +3,18 @@
 // Each parameter type that KORVInventory.h uses has a Binding: where its value comes from
 // (a typed argument, the opened drawing, or an output container), its kind as --help and
 // list-functions show it, how it is bound before the call and how it is reported after.
-// Signature<F> walks a function type's parameters in order, so a table row needs only the
+// BoundSignature walks a function type's parameters in order, so a table row needs only the
 // function's name and its argument names, and a header parameter of a type with no Binding
-// does not compile.
+// does not compile. Where a type alone does not say what a parameter is (a database to read
+// into rather than the opened drawing, a path rather than the drawing's name, an output flag
+// with a name of its own), the row names a binding for each parameter instead.
 #pragma once
 
 #include <dbents.h>  // before dbobjptr.h, which names AcDbBlockReference
 #include <dbobjptr.h>
 
+#include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -215,6 +219,55 @@ struct Binding<std::list<std::pair<AcDbObjectId, int>>&>
     void report(Json& outputs) const { outputs[name] = describe_ends(value); }
 };
 
+// ----- bindings a row names for itself ------------------------------------------------------
+
+// A parameter name carried in a binding's type: FlagOutput<"used_copy">.
+template <size_t N>
+struct FixedName {
+    constexpr FixedName(const char (&text)[N]) { std::copy_n(text, N, value); }
+    char value[N];
+};
+
+// A new, empty database made for the call, as a caller makes one to read a drawing into;
+// it goes with the call.
+struct NewDatabase {
+    static constexpr ParameterSource source = ParameterSource::kMade;
+    static constexpr const char* kind = "new database";
+    static constexpr const char* name = "database";
+    std::unique_ptr<AcDbDatabase> value;
+    void bind(const CallContext&, ArgumentCursor& cursor) {
+        value = std::make_unique<AcDbDatabase>(false, true);
+        cursor.echo(name, "new");
+    }
+    AcDbDatabase* get() const { return value.get(); }
+    void report(Json&) const {}
+};
+
+// A file path, handed over as typed.
+struct PathArgument : ParsedBinding<std::wstring, from_utf8> {
+    static constexpr const char* kind = "path";
+};
+
+// A name or other text, handed over as a C string.
+struct TextArgument : ParsedBinding<std::wstring, from_utf8> {
+    static constexpr const char* kind = "text";
+    const wchar_t* get() const { return value.c_str(); }
+};
+
+// Scalar outputs, reported under their parameter's name; they start false and empty.
+template <FixedName Name>
+struct FlagOutput : OutputBinding<bool> {
+    static constexpr const char* kind = "flag";
+    static constexpr const char* name = Name.value;
+    void report(Json& outputs) const { outputs[name] = value; }
+};
+template <FixedName Name>
+struct TextOutput : OutputBinding<std::wstring> {
+    static constexpr const char* kind = "text";
+    static constexpr const char* name = Name.value;
+    void report(Json& outputs) const { outputs[name] = to_utf8(value); }
+};
+
 // ----- returned values -----------------------------------------------------------------------
 
 inline Json returned_json(bool value) {
@@ -238,19 +291,21 @@ constexpr const char* returned_kind() {
 
 // ----- whole signatures ----------------------------------------------------------------------
 
-template <class F>
-struct Signature;
+// The function type with one binding per parameter.
+template <class F, class... B>
+struct BoundSignature;
 
-template <class R, class... P>
-struct Signature<R(P...)> {
+template <class R, class... P, class... B>
+struct BoundSignature<R(P...), B...> {
+    static_assert(sizeof...(P) == sizeof...(B), "one binding for each parameter");
     using Result = R;
     static constexpr size_t argument_count =
-        (size_t{Binding<P>::source == ParameterSource::kArgument} + ... + 0);
+        (size_t{B::source == ParameterSource::kArgument} + ... + 0);
 
     static std::vector<ParameterInfo> parameters(const std::vector<std::string>& argument_names) {
         std::vector<ParameterInfo> infos;
         [[maybe_unused]] size_t next_name = 0;  // unused by functions without parameters
-        (infos.push_back(info<P>(argument_names, next_name)), ...);
+        (infos.push_back(info<B>(argument_names, next_name)), ...);
         return infos;
     }
 
@@ -261,7 +316,7 @@ struct Signature<R(P...)> {
         record["function"] = function_name;
         Json arguments = Json::object();
         ArgumentCursor cursor(function_name, argument_names, texts, arguments);
-        std::tuple<Binding<P>...> bindings;
+        std::tuple<B...> bindings;
         std::apply([&](auto&... binding) { (binding.bind(context, cursor), ...); }, bindings);
         record["arguments"] = arguments;
         auto* function = context.module.template function<R(P...)>(symbol);
@@ -281,29 +336,42 @@ struct Signature<R(P...)> {
 private:
     template <class T>
     static ParameterInfo info(const std::vector<std::string>& argument_names, size_t& next_name) {
-        if constexpr (Binding<T>::source == ParameterSource::kArgument) {
-            return {argument_names.at(next_name++), Binding<T>::kind, Binding<T>::source};
+        if constexpr (T::source == ParameterSource::kArgument) {
+            return {argument_names.at(next_name++), T::kind, T::source};
         } else {
-            return {Binding<T>::name, Binding<T>::kind, Binding<T>::source};
+            return {T::name, T::kind, T::source};
         }
     }
 };
 
-// A table row. The number of argument names must match the function's typed arguments.
-template <class F, class... Names>
+// The bindings a row names, or with none named those of the parameters' declared types.
+template <class F, class... B>
+struct ChosenSignature {
+    using type = BoundSignature<F, B...>;
+};
+template <class R, class... P>
+struct ChosenSignature<R(P...)> {
+    using type = BoundSignature<R(P...), Binding<P>...>;
+};
+
+// A table row: make_function<F>(...) binds by parameter type, make_function<F, B...>(...)
+// with the bindings B, one per parameter. The number of argument names must match the
+// typed arguments.
+template <class F, class... B, class... Names>
 ExportedFunction make_function(const std::string& name, const std::string& symbol,
                                Names... argument_names) {
-    static_assert(sizeof...(Names) == Signature<F>::argument_count,
+    using Signature = typename ChosenSignature<F, B...>::type;
+    static_assert(sizeof...(Names) == Signature::argument_count,
                   "one name for each typed argument of the function");
     std::vector<std::string> names{argument_names...};
     ExportedFunction function;
     function.name = name;
     function.symbol = symbol;
-    function.returns = returned_kind<typename Signature<F>::Result>();
-    function.parameters = Signature<F>::parameters(names);
+    function.returns = returned_kind<typename Signature::Result>();
+    function.parameters = Signature::parameters(names);
     function.invoke = [name, symbol, names](const CallContext& context,
                                             const std::vector<std::string>& texts) {
-        return Signature<F>::call(name, symbol, names, context, texts);
+        return Signature::call(name, symbol, names, context, texts);
     };
     return function;
 }

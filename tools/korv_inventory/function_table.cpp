@@ -24,6 +24,14 @@ std::vector<ExportedFunction> make_table() {
         // document lifecycle
         KORV_FUNCTION(KORVcur_document_has_changed),
         KORV_FUNCTION(KORVinventory_document_to_be_destroyed),
+        // database utilities: the drawing at PATH is read into a database of the call's own,
+        // not the opened drawing
+        make_function<decltype(KORVloadDwgReadOnly), NewDatabase, PathArgument,
+                      FlagOutput<"used_copy">, TextOutput<"copy_name">>(
+            "KORVloadDwgReadOnly", "KORVloadDwgReadOnly", "path"),
+        KORV_FUNCTION(KORVupdate_entity, "entity"),
+        make_function<decltype(KORVget_string_var), TextArgument, TextOutput<"value">>(
+            "KORVget_string_var", "KORVget_string_var", "name"),
         // member maintenance and listing
         KORV_FUNCTION(KORVadd_column, "member"),
         KORV_FUNCTION(KORVadd_beam, "member"),

@@ -26,6 +26,7 @@ enum class ParameterSource {
     kArgument,  // typed by the user
     kContext,   // taken from the opened drawing
     kOutput,    // a container the function fills, printed as a result
+    kMade,      // made by the tool for the call alone (a new database to read into)
 };
 
 struct ParameterInfo {

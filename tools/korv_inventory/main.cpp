@@ -30,16 +30,22 @@ const char* const kQueryExamples =
   object, member  HANDLE[@REFERENCE]    1F, 2A@CORE (0 for the null id)
   guid            8-4-4-4-12            3F2504E0-4F89-11D3-9A0C-0305E82C3301
   elevations      n,n,...               4,8,12 (none for an empty list)
-The database and drawing-name parameters are the opened drawing's. Several calls can be
-made in order on one drawing, separated by a lone +. Put -- before arguments that start
-with "-." to keep them from being read as options.
+  path, text      as typed              other/level2.dxf, DWGNAME
+The database and drawing-name parameters are the opened drawing's, except that
+KORVloadDwgReadOnly reads PATH into a new database of its own. When the host refuses PATH
+(held by another program) it reads a copy in the temporary folder; used_copy and copy_name
+report that copy, which is left there: as for any caller, removing it is yours. A call
+that has the host redraw an entity shows that as a host call.
+Several calls can be made in order on one drawing, separated by a lone +. Put -- before
+arguments that start with "-." to keep them from being read as options.
 
 Examples:
   korv-inventory query samples/building.dxf KORVfind_underlying_column 6,0,4 0
   korv-inventory query samples/building.dxf KORVfind_columns_between_elevs true 4 true 8
   korv-inventory query --json samples/building.dxf KORVfind_beams_in_rectangle \
       -1,-1,0 7,9,0 false 0,0,1 true true 4.5 3.5
-  korv-inventory query samples/building.dxf KORVget_columns + KORVget_new_column_name)";
+  korv-inventory query samples/building.dxf KORVget_columns + KORVget_new_column_name
+  korv-inventory query samples/building.dxf KORVloadDwgReadOnly other/level2.dxf)";
 
 std::string footer(const char* examples) {
     return std::string(examples) + "\n\n" + korv_tool::exit_code_help();

@@ -119,6 +119,10 @@ void print_rows(const Json& rows, std::ostream& out) {
 }
 
 void print_output(const std::string& name, const Json& value, std::ostream& out) {
+    if (value.is_primitive()) {
+        out << "  " << name << ": " << text_of(value) << "\n";
+        return;
+    }
     if (!value.is_array()) {
         out << "  " << name << ":" << (field(value, "id").is_null() ? " none" : "") << "\n";
         if (!field(value, "id").is_null()) print_rows(Json::array({value}), out);
@@ -181,6 +185,8 @@ void print_call(const Json& call, std::ostream& out) {
     if (!call["returned"].is_null())
         out << "  returned: " << text_of(field(call, "returned")) << "\n";
     for (const auto& [name, value] : call["outputs"].items()) print_output(name, value, out);
+    for (const Json& host_call : call.value("host_calls", Json::array()))
+        out << "  host call: " << host_call.get<std::string>() << "\n";
     for (const Json& check : call.value("assertions", Json::array()))
         out << "  internal check reported: " << check.get<std::string>() << "\n";
     if (call.value("left_open", 0) > 0)
@@ -193,8 +199,10 @@ void print_functions(const std::vector<ExportedFunction>& functions, std::ostrea
         const std::string arguments = parameter_list(function, ParameterSource::kArgument);
         const std::string context = parameter_list(function, ParameterSource::kContext);
         const std::string outputs = parameter_list(function, ParameterSource::kOutput);
+        const std::string made = parameter_list(function, ParameterSource::kMade);
         if (!arguments.empty()) out << "    arguments: " << arguments << "\n";
         if (!context.empty()) out << "    from the drawing: " << context << "\n";
+        if (!made.empty()) out << "    made for the call: " << made << "\n";
         out << "    returns: " << function.returns << "\n";
         if (!outputs.empty()) out << "    outputs: " << outputs << "\n";
     }
@@ -205,7 +213,7 @@ Json functions_json(const std::vector<ExportedFunction>& functions) {
     for (const ExportedFunction& function : functions) {
         Json parameters = Json::array();
         for (const ParameterInfo& parameter : function.parameters) {
-            static const char* sources[] = {"argument", "drawing", "output"};
+            static const char* sources[] = {"argument", "drawing", "output", "made"};
             parameters.push_back({{"name", parameter.name},
                                   {"kind", parameter.kind},
                                   {"source", sources[static_cast<int>(parameter.source)]}});
