@@ -15,46 +15,46 @@ AcDbObjectId append(DrawingBuilder& drawing, T* entity, const std::wstring& laye
 
 }  // namespace
 
-AcDbObjectId add_member(DrawingBuilder& drawing, const MemberSpec& spec, AcDbObjectId block) {
-    auto* member = new KORVLinear_structural_member(spec.kind, spec.start, spec.end);
-    member->set_material(spec.material);
-    member->set_name(spec.name, spec.section);
-    if (!spec.guids.empty()) member->set_imported(1, spec.guids);
-    member->set_lateral(spec.lateral);
-    member->set_unsupported_ends(spec.unsupported_start, spec.unsupported_end);
-    return append(drawing, member, spec.layer, block);
+AcDbObjectId add_member(DrawingBuilder& drawing, const MemberPlan& plan, AcDbObjectId block) {
+    auto* member = new KORVLinear_structural_member(plan.kind, plan.start, plan.end);
+    member->set_material(plan.material);
+    member->set_name(plan.name, plan.section);
+    if (!plan.guids.empty()) member->set_imported(1, plan.guids);
+    member->set_lateral(plan.lateral);
+    member->set_unsupported_ends(plan.unsupported_start, plan.unsupported_end);
+    return append(drawing, member, plan.layer, block);
 }
 
 AcDbObjectId add_column(DrawingBuilder& drawing, const std::wstring& name, const AcGePoint3d& base,
                         double height, KORVLinear_structural_member::Material material) {
-    MemberSpec spec;
-    spec.kind = KORVLinear_structural_member::kColumn;
-    spec.start = base;
-    spec.end = base + AcGeVector3d(0.0, 0.0, height);
-    spec.name = name;
-    spec.material = material;
-    return add_member(drawing, spec);
+    MemberPlan plan;
+    plan.kind = KORVLinear_structural_member::kColumn;
+    plan.start = base;
+    plan.end = base + AcGeVector3d(0.0, 0.0, height);
+    plan.name = name;
+    plan.material = material;
+    return add_member(drawing, plan);
 }
 
 AcDbObjectId add_beam(DrawingBuilder& drawing, const std::wstring& name, const AcGePoint3d& start,
                       const AcGePoint3d& end, KORVLinear_structural_member::Material material) {
-    MemberSpec spec;
-    spec.kind = KORVLinear_structural_member::kBeam;
-    spec.start = start;
-    spec.end = end;
-    spec.name = name;
-    spec.material = material;
-    return add_member(drawing, spec);
+    MemberPlan plan;
+    plan.kind = KORVLinear_structural_member::kBeam;
+    plan.start = start;
+    plan.end = end;
+    plan.name = name;
+    plan.material = material;
+    return add_member(drawing, plan);
 }
 
 AcDbObjectId add_brace(DrawingBuilder& drawing, const std::wstring& name, const AcGePoint3d& start,
                        const AcGePoint3d& end) {
-    MemberSpec spec;
-    spec.kind = KORVLinear_structural_member::kBrace;
-    spec.start = start;
-    spec.end = end;
-    spec.name = name;
-    return add_member(drawing, spec);
+    MemberPlan plan;
+    plan.kind = KORVLinear_structural_member::kBrace;
+    plan.start = start;
+    plan.end = end;
+    plan.name = name;
+    return add_member(drawing, plan);
 }
 
 AcDbObjectId add_wall(DrawingBuilder& drawing, const std::wstring& name, const AcGePoint3d& start,

@@ -89,7 +89,7 @@ protected:
     // Members of every kind, named, with sections and GUIDs, a wall with its reinforcement,
     // a plan rep, and a block holding a member inserted with a clip.
     static void build_structure(DrawingBuilder& drawing) {
-        host_test::MemberSpec column;
+        host_test::MemberPlan column;
         column.kind = KORVLinear_structural_member::kColumn;
         column.start = AcGePoint3d(0, 0, 0);
         column.end = AcGePoint3d(0, 0, 3.5);
@@ -109,7 +109,7 @@ protected:
                                           {wall, other});
         host_test::add_plan_rep(drawing, AcGePoint3d(1, 1, 0), AcGePoint3d(4, 1, 0));
         const AcDbObjectId block = drawing.define_block(L"Bay");
-        host_test::MemberSpec post;
+        host_test::MemberPlan post;
         post.name = L"P1";
         post.end = AcGePoint3d(0, 0, 2);
         host_test::add_member(drawing, post, block);

@@ -54,10 +54,10 @@ public:
         spec_.layer = layer;
         return *this;
     }
-    operator const host_test::MemberSpec&() const { return spec_; }
+    operator const host_test::MemberPlan&() const { return spec_; }
 
 private:
-    host_test::MemberSpec spec_;
+    host_test::MemberPlan spec_;
 };
 
 // Standing at start, 3 units high unless told otherwise.

@@ -9,7 +9,7 @@
 #include "module_fixture.h"
 
 using host_test::DrawingBuilder;
-using host_test::MemberSpec;
+using host_test::MemberPlan;
 using Kind = KORVLinear_structural_member::Kind;
 using Material = KORVLinear_structural_member::Material;
 
@@ -38,14 +38,14 @@ protected:
     AcDbObjectId member(Kind kind, const std::wstring& name, const AcGePoint3d& start,
                         const AcGePoint3d& end, Material material = Material::kSteel,
                         std::list<GUID> guids = {}) {
-        MemberSpec spec;
-        spec.kind = kind;
-        spec.start = start;
-        spec.end = end;
-        spec.name = name;
-        spec.material = material;
-        spec.guids = std::move(guids);
-        return host_test::add_member(*drawing_, spec);
+        MemberPlan plan;
+        plan.kind = kind;
+        plan.start = start;
+        plan.end = end;
+        plan.name = name;
+        plan.material = material;
+        plan.guids = std::move(guids);
+        return host_test::add_member(*drawing_, plan);
     }
     AcDbObjectId column(const std::wstring& name, const AcGePoint3d& base,
                         Material material = Material::kSteel, std::list<GUID> guids = {}) {
@@ -60,14 +60,14 @@ protected:
         CoreReference core;
         auto database = host_test::new_drawing();
         DrawingBuilder builder(database.get());
-        MemberSpec spec;
-        spec.kind = Kind::kColumn;
-        spec.start = {1, 1, 0};
-        spec.end = {1, 1, 3};
-        spec.name = L"C7";
-        spec.material = Material::kConcrete;
-        spec.guids = std::move(c7_guids);
-        core.c7 = host_test::add_member(builder, spec);
+        MemberPlan plan;
+        plan.kind = Kind::kColumn;
+        plan.start = {1, 1, 0};
+        plan.end = {1, 1, 3};
+        plan.name = L"C7";
+        plan.material = Material::kConcrete;
+        plan.guids = std::move(c7_guids);
+        core.c7 = host_test::add_member(builder, plan);
         const AcDbObjectId record =
             drawing_->attach_xref(L"CORE", L"C:/proj/core.dwg", std::move(database));
         core.first_insert = drawing_->insert(record, {{10, 0, 0}});

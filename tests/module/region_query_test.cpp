@@ -11,7 +11,7 @@
 #include "module_fixture.h"
 
 using host_test::DrawingBuilder;
-using host_test::MemberSpec;
+using host_test::MemberPlan;
 using Kind = KORVLinear_structural_member::Kind;
 using Results = std::list<KORVid_and_filename>;
 
@@ -91,12 +91,12 @@ protected:
 
     static AcDbObjectId member(DrawingBuilder& drawing, Kind kind, const std::wstring& name,
                                const AcGePoint3d& start, const AcGePoint3d& end) {
-        MemberSpec spec;
-        spec.kind = kind;
-        spec.start = start;
-        spec.end = end;
-        spec.name = name;
-        return host_test::add_member(drawing, spec);
+        MemberPlan plan;
+        plan.kind = kind;
+        plan.start = start;
+        plan.end = end;
+        plan.name = name;
+        return host_test::add_member(drawing, plan);
     }
     AcDbObjectId column(const std::wstring& name, const AcGePoint3d& bottom, double top_z) {
         return member(*drawing_, Kind::kColumn, name, bottom, {bottom.x, bottom.y, top_z});

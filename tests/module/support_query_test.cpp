@@ -12,7 +12,7 @@
 #include "module_fixture.h"
 
 using host_test::DrawingBuilder;
-using host_test::MemberSpec;
+using host_test::MemberPlan;
 using Member = KORVLinear_structural_member;
 
 namespace {
@@ -63,24 +63,24 @@ protected:
     }
 
     // A member with its lateral role and the support of its ends set.
-    static AcDbObjectId add_flagged(DrawingBuilder& drawing, const MemberSpec& spec) {
-        const AcDbObjectId id = host_test::add_member(drawing, spec);
+    static AcDbObjectId add_flagged(DrawingBuilder& drawing, const MemberPlan& plan) {
+        const AcDbObjectId id = host_test::add_member(drawing, plan);
         AcDbObjectPointer<Member> member(id, AcDb::kForWrite);
         EXPECT_EQ(member.openStatus(), Acad::eOk);
         if (member.openStatus() == Acad::eOk) {
-            member->set_lateral(spec.lateral);
-            member->set_unsupported_ends(spec.unsupported_start, spec.unsupported_end);
+            member->set_lateral(plan.lateral);
+            member->set_unsupported_ends(plan.unsupported_start, plan.unsupported_end);
         }
         return id;
     }
-    static MemberSpec spec_of(Member::Kind kind, const std::wstring& name, const AcGePoint3d& start,
+    static MemberPlan spec_of(Member::Kind kind, const std::wstring& name, const AcGePoint3d& start,
                               const AcGePoint3d& end) {
-        MemberSpec spec;
-        spec.kind = kind;
-        spec.name = name;
-        spec.start = start;
-        spec.end = end;
-        return spec;
+        MemberPlan plan;
+        plan.kind = kind;
+        plan.name = name;
+        plan.start = start;
+        plan.end = end;
+        return plan;
     }
 
     // An output holding what no single answer writes: a marker id, file name, reference id
@@ -354,21 +354,21 @@ TEST_F(SupportQueryTest, AnEndingColumnMatchesWithinItsOwnDrawingsToleranceThrou
 TEST_F(SupportQueryTest, UnsupportedEndsComeStartFirstForEveryRecord) {
     auto core = new_reference_drawing();
     DrawingBuilder core_builder(core.get());
-    MemberSpec b7 = spec_of(Member::kBeam, L"B7", {0, 0, 3}, {5, 0, 3});
+    MemberPlan b7 = spec_of(Member::kBeam, L"B7", {0, 0, 3}, {5, 0, 3});
     b7.unsupported_start = b7.unsupported_end = true;
     add_flagged(core_builder, b7);
     DrawingBuilder main = open_drawing();
-    MemberSpec b1 = spec_of(Member::kBeam, L"B1", {0, 0, 3}, {5, 0, 3});
+    MemberPlan b1 = spec_of(Member::kBeam, L"B1", {0, 0, 3}, {5, 0, 3});
     b1.unsupported_start = b1.unsupported_end = true;
     const AcDbObjectId b1_id = add_flagged(main, b1);
-    MemberSpec b2 = spec_of(Member::kBeam, L"B2", {0, 5, 3}, {5, 5, 3});
+    MemberPlan b2 = spec_of(Member::kBeam, L"B2", {0, 5, 3}, {5, 5, 3});
     b2.unsupported_end = true;
     add_flagged(main, b2);
     add_flagged(main, spec_of(Member::kBeam, L"B3", {0, 9, 3}, {5, 9, 3}));
-    MemberSpec b4 = spec_of(Member::kBeam, L"B4", {0, 12, 3}, {5, 12, 3});
+    MemberPlan b4 = spec_of(Member::kBeam, L"B4", {0, 12, 3}, {5, 12, 3});
     b4.unsupported_start = true;
     add_flagged(main, b4);
-    MemberSpec c1 = spec_of(Member::kColumn, L"C1", {0, 0, 0}, {0, 0, 3});
+    MemberPlan c1 = spec_of(Member::kColumn, L"C1", {0, 0, 0}, {0, 0, 3});
     c1.unsupported_start = true;
     add_flagged(main, c1);
     add_flagged(main, spec_of(Member::kColumn, L"C2", {5, 0, 0}, {5, 0, 3}));
@@ -412,7 +412,7 @@ TEST_F(SupportQueryTest, GravityBeamsInDatabaseAreTheDrawingsOwnBeamsOnly) {
     // Lateral and gravity beams of the drawing itself, in inventory order; never a brace.
     auto core = make_core();
     DrawingBuilder second = open_drawing(L"C:/proj/second.dwg");
-    MemberSpec b1 = spec_of(Member::kBeam, L"B1", {0, 0, 3}, {5, 0, 3});
+    MemberPlan b1 = spec_of(Member::kBeam, L"B1", {0, 0, 3}, {5, 0, 3});
     b1.lateral = true;
     add_flagged(second, b1);
     add_flagged(second, spec_of(Member::kBeam, L"B2", {0, 5, 3}, {5, 5, 3}));

@@ -12,7 +12,7 @@
 
 namespace host_test {
 
-struct MemberSpec {
+struct MemberPlan {
     KORVLinear_structural_member::Kind kind = KORVLinear_structural_member::kColumn;
     AcGePoint3d start;
     AcGePoint3d end;
@@ -26,7 +26,7 @@ struct MemberSpec {
     bool unsupported_end = false;
 };
 
-AcDbObjectId add_member(DrawingBuilder& drawing, const MemberSpec& spec,
+AcDbObjectId add_member(DrawingBuilder& drawing, const MemberPlan& plan,
                         AcDbObjectId block = AcDbObjectId());
 // A column from base up by height.
 AcDbObjectId add_column(
