@@ -15,12 +15,10 @@ namespace {
 
 using host_test::HostOp;
 using DbDictionaryTest = HostTest;
+using Statuses = std::vector<Acad::ErrorStatus>;
 
 // A plain non-graphical object, as a library keeps its data.
-class Note : public AcDbObject {
-public:
-    Note() = default;
-};
+class Note : public AcDbObject {};
 
 // One notification as a reactor saw it.
 struct Notice {
@@ -50,12 +48,12 @@ private:
     std::vector<Notice>* mLog;
 };
 
-// "modified(line) erased(line)": the notices in order, notifiers named by label.
-std::string render(const std::vector<Notice>& log,
-                   const std::map<AcDbObjectId, std::string>& labels) {
+// "modified(line) erased(line)": the notices in order, the notifier being the line.
+std::string render(const std::vector<Notice>& log, AcDbObjectId line) {
     std::string text;
     for (const Notice& notice : log) {
-        text += (text.empty() ? "" : " ") + notice.what + "(" + labels.at(notice.notifier) + ")";
+        text +=
+            (text.empty() ? "" : " ") + notice.what + (notice.notifier == line ? "(line)" : "(?)");
     }
     return text;
 }
@@ -73,14 +71,23 @@ struct Drawing {
         made->close();
         return id;
     }
-    // Puts a new note under the key of the dictionary and closes it.
-    AcDbObjectId put(AcDbObjectId dictionary_id, const ACHAR* key) {
+    // Puts the object (a new note unless given) under the key of the dictionary and closes it.
+    AcDbObjectId put(AcDbObjectId dictionary_id, const ACHAR* key, AcDbObject* made = nullptr) {
+        if (made == nullptr) made = new Note();
         AcDbDictionaryPointer dictionary(dictionary_id, AcDb::kForWrite);
-        auto* note = new Note();
         AcDbObjectId id;
-        EXPECT_EQ(dictionary->setAt(key, note, id), Acad::eOk);
-        note->close();
+        EXPECT_EQ(dictionary->setAt(key, made, id), Acad::eOk);
+        made->close();
         return id;
+    }
+    AcDbObjectId extension_dictionary(AcDbObjectId owner) {
+        AcDbObjectPointer<AcDbObject> object(owner, AcDb::kForWrite);
+        EXPECT_EQ(object->createExtensionDictionary(), Acad::eOk);
+        return object->extensionDictionary();
+    }
+    void unerase(AcDbObjectId id) {
+        AcDbObjectPointer<AcDbObject> object(id, AcDb::kForWrite, true);
+        EXPECT_EQ(object->erase(false), Acad::eOk);
     }
     AcDbObjectId nod() const { return db->namedObjectsDictionaryId(); }
 };
@@ -95,38 +102,42 @@ std::wstring walk_keys(AcDbObjectId dictionary_id) {
     return keys;
 }
 
-bool is_erased(AcDbObjectId id) {
-    AcDbObject* object = nullptr;
-    if (acdbOpenObject(object, id, AcDb::kForRead, true) != Acad::eOk) return false;
-    const bool erased = object->isErased();
-    object->close();
-    return erased;
-}
-
-AcDbObjectId owner_of(AcDbObjectId id) {
+// How the object stands towards the dictionary: "erased" or "live", then "owned" when the
+// dictionary owns it or "free" when nothing does, and "watched" when the dictionary watches it.
+std::string fate(AcDbObjectId id, AcDbObjectId dictionary) {
     AcDbObjectPointer<AcDbObject> object(id, AcDb::kForRead, true);
-    return object->ownerId();
+    if (object.openStatus() != Acad::eOk) return "unopened";
+    std::string text = object->isErased() ? "erased" : "live";
+    if (object->ownerId() == dictionary) text += " owned";
+    if (object->ownerId().isNull()) text += " free";
+    if (object->hasPersistentReactor(dictionary)) text += " watched";
+    return text;
 }
 
-bool watches(AcDbObjectId watched, AcDbObjectId reactor) {
-    AcDbObjectPointer<AcDbObject> object(watched, AcDb::kForRead, true);
-    return object->hasPersistentReactor(reactor);
-}
+// ----- the named objects dictionary, setAt, lookups, removal ---------------------------------
 
-// ----- the named objects dictionary ----------------------------------------------------------
-
-TEST_F(DbDictionaryTest, EveryNewDrawingHasAnEmptyNamedObjectsDictionary) {
+TEST_F(DbDictionaryTest, EveryNewDrawingHasAnEmptyNamedObjectsDictionaryAndMisuseIsReported) {
     Drawing drawing;
     AcDbDictionary* nod = nullptr;
     ASSERT_EQ(drawing.db->getNamedObjectsDictionary(nod), Acad::eOk);
     EXPECT_EQ(nod->objectId(), drawing.nod());
     EXPECT_TRUE(nod->ownerId().isNull());
     EXPECT_EQ(nod->numEntries(), 0u);
-    EXPECT_FALSE(nod->isWriteEnabled());
     nod->close();
     ASSERT_EQ(drawing.db->getNamedObjectsDictionary(nod, AcDb::kForWrite), Acad::eOk);
     EXPECT_TRUE(nod->isWriteEnabled());
     nod->close();
+    // Lookups on it once closed are reported as misuse.
+    AcDbObjectId found;
+    EXPECT_EQ(nod->getAt(L"x", found), Acad::eNotOpenForRead);
+    EXPECT_EQ(nod->newIterator(), nullptr);
+    const auto violations = host_test::host_violations();
+    ASSERT_EQ(violations.size(), 2u);
+    EXPECT_EQ(violations[0].rfind("getAt on a dictionary that is not open: AcDbDictionary", 0), 0u)
+        << violations[0];
+    EXPECT_EQ(violations[1].rfind("newIterator on a dictionary that is not open", 0), 0u)
+        << violations[1];
+    host_test::clear_host_violations();
 
     host_test::fail_open_of(drawing.nod(), Acad::eOutOfMemory);
     EXPECT_EQ(drawing.db->getNamedObjectsDictionary(nod), Acad::eOutOfMemory);
@@ -137,8 +148,6 @@ TEST_F(DbDictionaryTest, EveryNewDrawingHasAnEmptyNamedObjectsDictionary) {
     EXPECT_EQ(nod, nullptr);
 }
 
-// ----- setAt, lookups, removal ---------------------------------------------------------------
-
 TEST_F(DbDictionaryTest, SetAtMakesTheObjectResidentOwnedAndWatchedUnderItsKey) {
     Drawing drawing;
     AcDbDictionaryPointer nod(drawing.nod(), AcDb::kForWrite);
@@ -147,17 +156,14 @@ TEST_F(DbDictionaryTest, SetAtMakesTheObjectResidentOwnedAndWatchedUnderItsKey) 
     ASSERT_EQ(nod->setAt(L"Levels", note, id), Acad::eOk);
     EXPECT_EQ(id, note->objectId());
     EXPECT_EQ(note->database(), drawing.db.get());
-    EXPECT_EQ(note->ownerId(), drawing.nod());
-    EXPECT_TRUE(note->hasPersistentReactor(drawing.nod()));
     EXPECT_TRUE(note->isWriteEnabled()) << "left open for the caller to close";
     EXPECT_EQ(note->close(), Acad::eOk);
+    EXPECT_EQ(fate(id, drawing.nod()), "live owned watched");
 
     AcDbObjectId found;
     EXPECT_EQ(nod->getAt(L"LEVELS", found), Acad::eOk);
     EXPECT_EQ(found, id);
-    EXPECT_TRUE(nod->has(L"levels"));
-    EXPECT_TRUE(nod->has(id));
-    EXPECT_EQ(nod->numEntries(), 1u);
+    EXPECT_TRUE(nod->has(L"levels") && nod->has(id));
     AcString name;
     EXPECT_EQ(nod->nameAt(id, name), Acad::eOk);
     EXPECT_EQ(name.text(), L"Levels") << "the key keeps the case it was given";
@@ -174,83 +180,56 @@ TEST_F(DbDictionaryTest, SetAtMakesTheObjectResidentOwnedAndWatchedUnderItsKey) 
     EXPECT_EQ(wrong, nullptr);
 
     // The same object again: under its own key nothing changes, under another it is refused.
-    AcDbObjectPointer<AcDbObject> reopened(id, AcDb::kForWrite);
-    AcDbObjectId again;
-    EXPECT_EQ(nod->setAt(L"LEVELS", reopened, again), Acad::eOk);
-    EXPECT_EQ(again, id);
-    EXPECT_EQ(nod->setAt(L"Other", reopened, again), Acad::eAlreadyInDb);
-    EXPECT_EQ(nod->numEntries(), 1u);
-}
-
-TEST_F(DbDictionaryTest, SetAtOverAUsedKeyErasesAndLetsGoOfTheOldObject) {
-    Drawing drawing;
-    const AcDbObjectId first = drawing.put(drawing.nod(), L"Levels");
-    const AcDbObjectId second = drawing.put(drawing.nod(), L"LEVELS");
     {
-        AcDbDictionaryPointer nod(drawing.nod());
-        EXPECT_EQ(nod->numEntries(), 1u);
-        AcDbObjectId found;
-        EXPECT_EQ(nod->getAt(L"levels", found), Acad::eOk);
-        EXPECT_EQ(found, second);
-        AcString name;
-        EXPECT_EQ(nod->nameAt(second, name), Acad::eOk);
-        EXPECT_EQ(name.text(), L"LEVELS");
-        EXPECT_FALSE(nod->has(first));
+        AcDbObjectPointer<AcDbObject> reopened(id, AcDb::kForWrite);
+        AcDbObjectId again;
+        EXPECT_EQ(nod->setAt(L"LEVELS", reopened, again), Acad::eOk);
+        EXPECT_EQ(again, id);
+        EXPECT_EQ(nod->setAt(L"Other", reopened, again), Acad::eAlreadyInDb);
     }
-    EXPECT_TRUE(is_erased(first));
-    EXPECT_TRUE(owner_of(first).isNull());
-    EXPECT_FALSE(watches(first, drawing.nod()));
-    EXPECT_FALSE(is_erased(second));
+    // A new object under a used key erases and lets go of the old one.
+    auto* replacement = new Note();
+    AcDbObjectId second;
+    ASSERT_EQ(nod->setAt(L"LEVELS", replacement, second), Acad::eOk);
+    replacement->close();
+    EXPECT_EQ(nod->numEntries(), 1u);
+    EXPECT_EQ(nod->getAt(L"levels", found), Acad::eOk);
+    EXPECT_EQ(found, second);
+    EXPECT_EQ(nod->nameAt(second, name), Acad::eOk);
+    EXPECT_EQ(name.text(), L"LEVELS");
+    EXPECT_FALSE(nod->has(id));
+    EXPECT_EQ(fate(id, drawing.nod()), "erased free");
+    EXPECT_EQ(fate(second, drawing.nod()), "live owned watched");
 }
 
-TEST_F(DbDictionaryTest, StarKeysGetFreshAnonymousNames) {
-    Drawing drawing;
-    const AcDbObjectId a = drawing.put(drawing.nod(), L"*");
-    const AcDbObjectId b = drawing.put(drawing.nod(), L"*U");
-    EXPECT_NE(a, b);
-    EXPECT_EQ(walk_keys(drawing.nod()), L"*A1 *A2");
-    AcDbDictionaryPointer nod(drawing.nod());
-    EXPECT_FALSE(nod->has(L"*"));
-}
-
-TEST_F(DbDictionaryTest, SetAtRefusesWhatItCannotOwn) {
+TEST_F(DbDictionaryTest, SetAtAndRemoveRefuseWhatTheyCannotDo) {
     Drawing drawing;
     Drawing other;
     const AcDbObjectId foreign = other.object(new Note());
     const AcDbObjectId owned = drawing.put(drawing.nod(), L"Taken");
-    AcDbObjectId second_id;
-    {
-        AcDbDictionaryPointer nod(drawing.nod(), AcDb::kForWrite);
-        auto* second = new AcDbDictionary();
-        ASSERT_EQ(nod->setAt(L"Second", second, second_id), Acad::eOk);
-        second->close();
-    }
+    const AcDbObjectId second_id = drawing.put(drawing.nod(), L"Second", new AcDbDictionary());
     auto* note = new Note();
     AcDbObjectId id;
     {
         AcDbDictionaryPointer reader(drawing.nod());
-        EXPECT_EQ(reader->setAt(L"K", note, id), Acad::eNotOpenForWrite);
+        EXPECT_EQ((Statuses{reader->setAt(L"K", note, id), reader->remove(L"taken"),
+                            reader->remove(owned)}),
+                  Statuses(3, Acad::eNotOpenForWrite));
     }
     AcDbDictionary loose;
     EXPECT_EQ(loose.setAt(L"K", note, id), Acad::eNoDatabase);
 
     AcDbDictionaryPointer nod(drawing.nod(), AcDb::kForWrite);
-    EXPECT_EQ(nod->setAt(L"K", nullptr, id), Acad::eNullObjectPointer);
-    EXPECT_EQ(nod->setAt(nullptr, note, id), Acad::eInvalidKey);
-    EXPECT_EQ(nod->setAt(L"", note, id), Acad::eInvalidKey);
-    EXPECT_EQ(nod->setAt(L"K", nod.object(), id), Acad::eSelfReference);
     {
         AcDbObjectPointer<AcDbObject> elsewhere(foreign, AcDb::kForWrite);
-        EXPECT_EQ(nod->setAt(L"K", elsewhere, id), Acad::eWrongDatabase);
-    }
-    {
         // Owned by the second dictionary, not by this one.
-        AcDbDictionaryPointer second(second_id, AcDb::kForWrite);
-        auto* inner = new Note();
-        AcDbObjectId inner_id;
-        ASSERT_EQ(second->setAt(L"Inner", inner, inner_id), Acad::eOk);
-        EXPECT_EQ(nod->setAt(L"K", inner, id), Acad::eAlreadyInDb);
-        inner->close();
+        const AcDbObjectId inner_id = drawing.put(second_id, L"Inner");
+        AcDbObjectPointer<AcDbObject> inner(inner_id, AcDb::kForWrite);
+        EXPECT_EQ((Statuses{nod->setAt(L"K", nullptr, id), nod->setAt(nullptr, note, id),
+                            nod->setAt(L"", note, id), nod->setAt(L"K", nod.object(), id),
+                            nod->setAt(L"K", elsewhere, id), nod->setAt(L"K", inner, id)}),
+                  (Statuses{Acad::eNullObjectPointer, Acad::eInvalidKey, Acad::eInvalidKey,
+                            Acad::eSelfReference, Acad::eWrongDatabase, Acad::eAlreadyInDb}));
     }
     host_test::fail_next(HostOp::AddObject, Acad::eOutOfMemory);
     EXPECT_EQ(nod->setAt(L"K", note, id), Acad::eOutOfMemory);
@@ -266,27 +245,16 @@ TEST_F(DbDictionaryTest, RemoveHandsTheObjectBackWithoutErasingIt) {
     const AcDbObjectId a = drawing.put(drawing.nod(), L"A");
     const AcDbObjectId b = drawing.put(drawing.nod(), L"B");
     const AcDbObjectId c = drawing.put(drawing.nod(), L"C");
-    {
-        AcDbDictionaryPointer reader(drawing.nod());
-        EXPECT_EQ(reader->remove(L"a"), Acad::eNotOpenForWrite);
-        EXPECT_EQ(reader->remove(a), Acad::eNotOpenForWrite);
-    }
     AcDbDictionaryPointer nod(drawing.nod(), AcDb::kForWrite);
-    EXPECT_EQ(nod->remove(L"a"), Acad::eOk);
     AcDbObjectId returned;
-    EXPECT_EQ(nod->remove(L"b", returned), Acad::eOk);
+    EXPECT_EQ((Statuses{nod->remove(L"a"), nod->remove(L"b", returned), nod->remove(c)}),
+              Statuses(3, Acad::eOk));
     EXPECT_EQ(returned, b);
-    EXPECT_EQ(nod->remove(c), Acad::eOk);
     EXPECT_EQ(nod->numEntries(), 0u);
-    for (const AcDbObjectId& id : {a, b, c}) {
-        EXPECT_FALSE(is_erased(id));
-        EXPECT_TRUE(owner_of(id).isNull());
-        EXPECT_FALSE(watches(id, drawing.nod()));
-    }
-    EXPECT_EQ(nod->remove(L"a"), Acad::eKeyNotFound);
-    EXPECT_EQ(nod->remove(L"b", returned), Acad::eKeyNotFound);
+    for (const AcDbObjectId& id : {a, b, c}) EXPECT_EQ(fate(id, drawing.nod()), "live free");
+    EXPECT_EQ((Statuses{nod->remove(L"a"), nod->remove(L"b", returned), nod->remove(c)}),
+              Statuses(3, Acad::eKeyNotFound));
     EXPECT_TRUE(returned.isNull());
-    EXPECT_EQ(nod->remove(c), Acad::eKeyNotFound);
 }
 
 TEST_F(DbDictionaryTest, WalksAreInKeyOrderAndPassOverErasedEntriesUntilUnerased) {
@@ -294,21 +262,21 @@ TEST_F(DbDictionaryTest, WalksAreInKeyOrderAndPassOverErasedEntriesUntilUnerased
     drawing.put(drawing.nod(), L"gamma");
     const AcDbObjectId beta = drawing.put(drawing.nod(), L"beta");
     drawing.put(drawing.nod(), L"Alpha");
-    EXPECT_EQ(walk_keys(drawing.nod()), L"Alpha beta gamma");
+    // Star keys get fresh anonymous names.
+    EXPECT_NE(drawing.put(drawing.nod(), L"*"), drawing.put(drawing.nod(), L"*U"));
+    EXPECT_EQ(walk_keys(drawing.nod()), L"*A1 *A2 Alpha beta gamma");
 
     drawing.builder.erase(beta);
-    EXPECT_EQ(walk_keys(drawing.nod()), L"Alpha gamma");
+    EXPECT_EQ(walk_keys(drawing.nod()), L"*A1 *A2 Alpha gamma");
     {
         AcDbDictionaryPointer nod(drawing.nod());
         AcDbObjectId found;
         EXPECT_EQ(nod->getAt(L"beta", found), Acad::eKeyNotFound);
-        EXPECT_EQ(nod->numEntries(), 2u);
+        EXPECT_EQ(nod->numEntries(), 4u);
+        EXPECT_FALSE(nod->has(L"*"));
     }
-    {
-        AcDbObjectPointer<AcDbObject> erased(beta, AcDb::kForWrite, true);
-        ASSERT_EQ(erased->erase(false), Acad::eOk);
-    }
-    EXPECT_EQ(walk_keys(drawing.nod()), L"Alpha beta gamma");
+    drawing.unerase(beta);
+    EXPECT_EQ(walk_keys(drawing.nod()), L"*A1 *A2 Alpha beta gamma");
 
     AcDbDictionaryPointer nod(drawing.nod());
     std::unique_ptr<AcDbDictionaryIterator> iterator(nod->newIterator());
@@ -330,67 +298,33 @@ TEST_F(DbDictionaryTest, WalksAreInKeyOrderAndPassOverErasedEntriesUntilUnerased
     EXPECT_EQ(iterator->getObject(object), Acad::eInvalidIndex);
 }
 
-TEST_F(DbDictionaryTest, LookupsOnADictionaryThatIsNotOpenAreReported) {
+TEST_F(DbDictionaryTest, ErasureGoesToTheEntriesAndFilingWritesAndReadsThemBack) {
     Drawing drawing;
-    AcDbDictionary* nod = nullptr;
-    ASSERT_EQ(drawing.db->getNamedObjectsDictionary(nod), Acad::eOk);
-    nod->close();
-    AcDbObjectId found;
-    EXPECT_EQ(nod->getAt(L"x", found), Acad::eNotOpenForRead);
-    EXPECT_EQ(nod->newIterator(), nullptr);
-    const auto violations = host_test::host_violations();
-    ASSERT_EQ(violations.size(), 2u);
-    EXPECT_EQ(violations[0].rfind("getAt on a dictionary that is not open: AcDbDictionary", 0), 0u)
-        << violations[0];
-    EXPECT_EQ(violations[1].rfind("newIterator on a dictionary that is not open", 0), 0u)
-        << violations[1];
-    host_test::clear_host_violations();
-}
+    const AcDbObjectId inner = drawing.put(drawing.nod(), L"Inner", new AcDbDictionary());
+    const AcDbObjectId beta = drawing.put(inner, L"beta");
+    const AcDbObjectId alpha = drawing.put(inner, L"Alpha");
+    drawing.builder.erase(inner);
+    EXPECT_EQ(fate(beta, inner), "erased owned watched");
+    drawing.unerase(inner);
+    EXPECT_EQ(fate(beta, inner), "live owned watched");
+    EXPECT_EQ(walk_keys(inner), L"Alpha beta");
 
-TEST_F(DbDictionaryTest, ErasingADictionaryErasesItsEntriesAndUnerasingRestoresThem) {
-    Drawing drawing;
-    AcDbObjectId inner_id;
-    {
-        AcDbDictionaryPointer nod(drawing.nod(), AcDb::kForWrite);
-        auto* inner = new AcDbDictionary();
-        ASSERT_EQ(nod->setAt(L"Inner", inner, inner_id), Acad::eOk);
-        inner->close();
-    }
-    const AcDbObjectId note = drawing.put(inner_id, L"Note");
-    drawing.builder.erase(inner_id);
-    EXPECT_TRUE(is_erased(note));
-    {
-        AcDbObjectPointer<AcDbObject> inner(inner_id, AcDb::kForWrite, true);
-        ASSERT_EQ(inner->erase(false), Acad::eOk);
-    }
-    EXPECT_FALSE(is_erased(note));
-    EXPECT_EQ(walk_keys(inner_id), L"Note");
-}
-
-TEST_F(DbDictionaryTest, FilesItsEntriesAndReadsThemBack) {
-    Drawing drawing;
-    const AcDbObjectId beta = drawing.put(drawing.nod(), L"beta");
-    const AcDbObjectId alpha = drawing.put(drawing.nod(), L"Alpha");
     ItemFiler filer;
     {
-        AcDbDictionaryPointer nod(drawing.nod());
-        ASSERT_EQ(nod->dxfOutFields(&filer), Acad::eOk);
+        AcDbDictionaryPointer dictionary(inner);
+        ASSERT_EQ(dictionary->dxfOutFields(&filer), Acad::eOk);
     }
     EXPECT_EQ(filer.section(L"AcDbDictionary"), "281=1\n3=Alpha\n350=id\n3=beta\n350=id\n");
 
-    auto* copy = new AcDbDictionary();
-    const AcDbObjectId copy_id = drawing.object(copy);
-    {
-        AcDbDictionaryPointer target(copy_id, AcDb::kForWrite);
-        filer.rewind();
-        ASSERT_EQ(target->dxfInFields(&filer), Acad::eOk);
-        AcDbObjectId found;
-        EXPECT_EQ(target->getAt(L"ALPHA", found), Acad::eOk);
-        EXPECT_EQ(found, alpha);
-        EXPECT_EQ(target->getAt(L"beta", found), Acad::eOk);
-        EXPECT_EQ(found, beta);
-        EXPECT_FALSE(target->isTreatElementsAsHard());
-    }
+    AcDbDictionaryPointer target(drawing.object(new AcDbDictionary()), AcDb::kForWrite);
+    filer.rewind();
+    ASSERT_EQ(target->dxfInFields(&filer), Acad::eOk);
+    AcDbObjectId found;
+    EXPECT_EQ(target->getAt(L"ALPHA", found), Acad::eOk);
+    EXPECT_EQ(found, alpha);
+    EXPECT_EQ(target->getAt(L"beta", found), Acad::eOk);
+    EXPECT_EQ(found, beta);
+    EXPECT_FALSE(target->isTreatElementsAsHard());
     EXPECT_EQ(acrxFindAcRxClassByDxfName(L"DICTIONARY"), AcDbDictionary::desc());
     std::unique_ptr<AcRxObject> made(AcDbDictionary::desc()->create());
     EXPECT_NE(AcDbDictionary::cast(made.get()), nullptr);
@@ -398,7 +332,7 @@ TEST_F(DbDictionaryTest, FilesItsEntriesAndReadsThemBack) {
 
 // ----- extension dictionaries -------------------------------------------------------------------
 
-TEST_F(DbDictionaryTest, AnExtensionDictionaryIsMadeOnceOwnedByItsObjectAndLeftClosed) {
+TEST_F(DbDictionaryTest, AnExtensionDictionaryIsMadeOnceGoesWithItsObjectAndIsReleasedEmpty) {
     Drawing drawing;
     const AcDbObjectId line_id = drawing.line();
     {
@@ -419,29 +353,29 @@ TEST_F(DbDictionaryTest, AnExtensionDictionaryIsMadeOnceOwnedByItsObjectAndLeftC
         EXPECT_EQ(line->createExtensionDictionary(), Acad::eAlreadyInDb);
         EXPECT_EQ(line->extensionDictionary(), xdict);
     }
-    AcDbDictionaryPointer dictionary(xdict);
-    EXPECT_EQ(dictionary->ownerId(), line_id);
-    EXPECT_TRUE(dictionary->hasPersistentReactor(line_id)) << "the owner hears of its changes";
-    EXPECT_TRUE(dictionary->isTreatElementsAsHard());
-    EXPECT_EQ(dictionary->numEntries(), 0u);
-
-    const AcDbObjectId other_id = drawing.line();
-    AcDbEntityPointer other(other_id, AcDb::kForWrite);
-    host_test::fail_next(HostOp::AddObject, Acad::eOutOfMemory);
-    EXPECT_EQ(other->createExtensionDictionary(), Acad::eOutOfMemory);
-    EXPECT_TRUE(other->extensionDictionary().isNull());
-}
-
-TEST_F(DbDictionaryTest, ReleasingAnExtensionDictionaryNeedsItEmpty) {
-    Drawing drawing;
-    const AcDbObjectId line_id = drawing.line();
-    AcDbObjectId xdict;
+    EXPECT_EQ(fate(xdict, line_id), "live owned watched") << "the owner hears of its changes";
     {
-        AcDbEntityPointer line(line_id, AcDb::kForWrite);
-        ASSERT_EQ(line->createExtensionDictionary(), Acad::eOk);
-        xdict = line->extensionDictionary();
+        AcDbDictionaryPointer dictionary(xdict);
+        EXPECT_TRUE(dictionary->isTreatElementsAsHard());
+        EXPECT_EQ(dictionary->numEntries(), 0u);
     }
+    {
+        AcDbEntityPointer other(drawing.line(), AcDb::kForWrite);
+        host_test::fail_next(HostOp::AddObject, Acad::eOutOfMemory);
+        EXPECT_EQ(other->createExtensionDictionary(), Acad::eOutOfMemory);
+        EXPECT_TRUE(other->extensionDictionary().isNull());
+    }
+
+    // Erasing the object erases the dictionary and what it holds; unerasing restores them.
     const AcDbObjectId note = drawing.put(xdict, L"Note");
+    drawing.builder.erase(line_id);
+    EXPECT_EQ(fate(xdict, line_id), "erased owned watched");
+    EXPECT_EQ(fate(note, xdict), "erased owned watched");
+    drawing.unerase(line_id);
+    EXPECT_EQ(fate(xdict, line_id), "live owned watched");
+    EXPECT_EQ(fate(note, xdict), "live owned watched");
+
+    // Releasing it needs it empty.
     {
         AcDbEntityPointer line(line_id);
         EXPECT_EQ(line->releaseExtensionDictionary(), Acad::eNotOpenForWrite);
@@ -455,34 +389,13 @@ TEST_F(DbDictionaryTest, ReleasingAnExtensionDictionaryNeedsItEmpty) {
     }
     EXPECT_EQ(line->releaseExtensionDictionary(), Acad::eOk);
     EXPECT_TRUE(line->extensionDictionary().isNull());
-    EXPECT_TRUE(is_erased(xdict));
+    EXPECT_EQ(fate(xdict, line_id).substr(0, 6), "erased");
     EXPECT_EQ(line->releaseExtensionDictionary(), Acad::eOk) << "nothing left to release";
-}
-
-TEST_F(DbDictionaryTest, ErasingAnObjectErasesItsExtensionDictionaryAndUnerasingRestoresIt) {
-    Drawing drawing;
-    const AcDbObjectId line_id = drawing.line();
-    AcDbObjectId xdict;
-    {
-        AcDbEntityPointer line(line_id, AcDb::kForWrite);
-        ASSERT_EQ(line->createExtensionDictionary(), Acad::eOk);
-        xdict = line->extensionDictionary();
-    }
-    const AcDbObjectId note = drawing.put(xdict, L"Note");
-    drawing.builder.erase(line_id);
-    EXPECT_TRUE(is_erased(xdict));
-    EXPECT_TRUE(is_erased(note));
-    {
-        AcDbEntityPointer line(line_id, AcDb::kForWrite, true);
-        ASSERT_EQ(line->erase(false), Acad::eOk);
-    }
-    EXPECT_FALSE(is_erased(xdict));
-    EXPECT_FALSE(is_erased(note));
 }
 
 // ----- persistent reactors ----------------------------------------------------------------------
 
-TEST_F(DbDictionaryTest, AddingAPersistentReactorChecksTheIdAndTheOpenState) {
+TEST_F(DbDictionaryTest, AReactorIsCheckedOnAttachAndHearsOfEachWriteCloseEraseAndUnerase) {
     Drawing drawing;
     Drawing other;
     const AcDbObjectId line_id = drawing.line();
@@ -496,88 +409,64 @@ TEST_F(DbDictionaryTest, AddingAPersistentReactorChecksTheIdAndTheOpenState) {
     }
     {
         AcDbEntityPointer reader(line_id);
-        EXPECT_EQ(reader->addPersistentReactor(reactor), Acad::eNotOpenForWrite);
-        EXPECT_EQ(reader->removePersistentReactor(reactor), Acad::eNotOpenForWrite);
+        EXPECT_EQ((Statuses{reader->addPersistentReactor(reactor),
+                            reader->removePersistentReactor(reactor)}),
+                  Statuses(2, Acad::eNotOpenForWrite));
     }
-    AcDbEntityPointer line(line_id, AcDb::kForWrite);
-    EXPECT_EQ(line->addPersistentReactor(AcDbObjectId::kNull), Acad::eNullObjectId);
-    EXPECT_EQ(line->addPersistentReactor(stale), Acad::eInvalidInput);
-    EXPECT_EQ(line->addPersistentReactor(foreign), Acad::eWrongDatabase);
-    EXPECT_EQ(line->addPersistentReactor(line_id), Acad::eSelfReference);
-    EXPECT_FALSE(line->hasPersistentReactor(reactor));
-    EXPECT_EQ(line->addPersistentReactor(reactor), Acad::eOk);
-    EXPECT_EQ(line->addPersistentReactor(reactor), Acad::eDuplicateKey);
-    EXPECT_TRUE(line->hasPersistentReactor(reactor));
-    EXPECT_EQ(line->persistentReactorIds(), std::vector<AcDbObjectId>{reactor});
-    EXPECT_EQ(line->removePersistentReactor(foreign), Acad::eKeyNotFound);
-    EXPECT_EQ(line->removePersistentReactor(reactor), Acad::eOk);
-    EXPECT_FALSE(line->hasPersistentReactor(reactor));
-    EXPECT_EQ(line->removePersistentReactor(reactor), Acad::eKeyNotFound);
-}
-
-TEST_F(DbDictionaryTest, AReactorHearsOfEachWriteCloseEraseAndUnerase) {
-    Drawing drawing;
-    const AcDbObjectId line_id = drawing.line();
-    std::vector<Notice> log;
-    const AcDbObjectId reactor = drawing.object(new RecordingReactor(&log));
-    const std::map<AcDbObjectId, std::string> labels = {{line_id, "line"}};
     {
         AcDbEntityPointer line(line_id, AcDb::kForWrite);
-        ASSERT_EQ(line->addPersistentReactor(reactor), Acad::eOk);
+        EXPECT_EQ(
+            (Statuses{line->addPersistentReactor(AcDbObjectId::kNull),
+                      line->addPersistentReactor(stale), line->addPersistentReactor(foreign),
+                      line->addPersistentReactor(line_id), line->addPersistentReactor(reactor),
+                      line->addPersistentReactor(reactor), line->removePersistentReactor(foreign),
+                      line->removePersistentReactor(reactor),
+                      line->removePersistentReactor(reactor), line->addPersistentReactor(reactor)}),
+            (Statuses{Acad::eNullObjectId, Acad::eInvalidInput, Acad::eWrongDatabase,
+                      Acad::eSelfReference, Acad::eOk, Acad::eDuplicateKey, Acad::eKeyNotFound,
+                      Acad::eOk, Acad::eKeyNotFound, Acad::eOk}));
+        EXPECT_EQ(line->persistentReactorIds(), std::vector<AcDbObjectId>{reactor});
     }
-    EXPECT_EQ(render(log, labels), "modified(line)") << "the close that attached it";
-    log.clear();
-
+    // The close that attached it is heard; a read and a cancelled write are not.
     { AcDbEntityPointer read_only(line_id); }
-    EXPECT_EQ(render(log, labels), "") << "a read changes nothing";
     {
         AcDbEntity* line = nullptr;
         ASSERT_EQ(acdbOpenObject(line, line_id, AcDb::kForWrite), Acad::eOk);
         line->setColorIndex(1);
         line->cancel();
     }
-    EXPECT_EQ(render(log, labels), "") << "a cancelled write is not reported";
     {
         AcDbEntityPointer line(line_id, AcDb::kForWrite);
         line->setColorIndex(2);
     }
-    EXPECT_EQ(render(log, labels), "modified(line)");
     {
         AcDbEntityPointer line(line_id, AcDb::kForWrite);
         ASSERT_EQ(line->erase(), Acad::eOk);
-        EXPECT_EQ(render(log, labels), "modified(line) erased(line)") << "told at once";
+        EXPECT_EQ(render(log, line_id), "modified(line) modified(line) erased(line)")
+            << "told at once";
     }
-    {
-        AcDbEntityPointer line(line_id, AcDb::kForWrite, true);
-        ASSERT_EQ(line->erase(false), Acad::eOk);
-    }
-    EXPECT_EQ(render(log, labels),
-              "modified(line) erased(line) modified(line) unerased(line) modified(line)");
+    drawing.unerase(line_id);
+    EXPECT_EQ(render(log, line_id),
+              "modified(line) modified(line) erased(line) modified(line) unerased(line) "
+              "modified(line)");
     for (const Notice& notice : log) {
         EXPECT_EQ(notice.open_objects, 2) << "the object and its reactor, open for notify";
         EXPECT_EQ(notice.reopen_write, Acad::eWasOpenForWrite)
             << "the notifier cannot be changed from inside a notification";
     }
-    EXPECT_EQ(host_test::open_object_count(), 0);
-}
 
-TEST_F(DbDictionaryTest, AReactorOpenElsewhereIsToldButAnErasedOneIsNot) {
-    Drawing drawing;
-    const AcDbObjectId line_id = drawing.line();
-    std::vector<Notice> log;
-    const AcDbObjectId busy = drawing.object(new RecordingReactor(&log));
+    // A reactor held open elsewhere is still told; an erased one is not.
     std::vector<Notice> erased_log;
     const AcDbObjectId erased = drawing.object(new RecordingReactor(&erased_log));
     {
         AcDbEntityPointer line(line_id, AcDb::kForWrite);
-        ASSERT_EQ(line->addPersistentReactor(busy), Acad::eOk);
         ASSERT_EQ(line->addPersistentReactor(erased), Acad::eOk);
     }
     drawing.builder.erase(erased);
     log.clear();
     erased_log.clear();
     {
-        AcDbObjectPointer<AcDbObject> held(busy, AcDb::kForWrite);
+        AcDbObjectPointer<AcDbObject> held(reactor, AcDb::kForWrite);
         AcDbEntityPointer line(line_id, AcDb::kForWrite);
         line->setColorIndex(3);
         line.close();
@@ -595,32 +484,28 @@ TEST_F(DbDictionaryTest, AReactorKeptInTheExtensionDictionaryWatchesItsOwner) {
     Drawing drawing;
     const AcDbObjectId line_id = drawing.line();
     std::vector<Notice> log;
-    AcDbObjectId reactor_id;
+    AcDbObjectId reactor_id, xdict_id;
     {
         AcDbEntityPointer line(line_id, AcDb::kForWrite);
         ASSERT_EQ(line->createExtensionDictionary(), Acad::eOk);
-        AcDbDictionaryPointer xdict(line->extensionDictionary(), AcDb::kForWrite);
+        xdict_id = line->extensionDictionary();
+        AcDbDictionaryPointer xdict(xdict_id, AcDb::kForWrite);
         ASSERT_EQ(xdict.openStatus(), Acad::eOk);
         auto* reactor = new RecordingReactor(&log);
         ASSERT_EQ(xdict->setAt(L"KORVLegend_attribute_reactor", reactor, reactor_id), Acad::eOk);
         ASSERT_EQ(line->addPersistentReactor(reactor_id), Acad::eOk);
         EXPECT_EQ(reactor->close(), Acad::eOk);
-        EXPECT_EQ(xdict->numEntries(), 1u);
     }
     EXPECT_EQ(host_test::open_object_count(), 0);
-    const std::map<AcDbObjectId, std::string> labels = {{line_id, "line"}};
-    EXPECT_EQ(render(log, labels), "modified(line)");
-    EXPECT_EQ(owner_of(reactor_id), [&] {
-        AcDbEntityPointer line(line_id);
-        return line->extensionDictionary();
-    }());
+    EXPECT_EQ(render(log, line_id), "modified(line)");
+    EXPECT_EQ(fate(reactor_id, xdict_id), "live owned watched");
     log.clear();
 
     // Erasing the line tells the reactor, then takes the reactor with the dictionary, so
     // the close that follows finds no one left to tell.
     drawing.builder.erase(line_id);
-    EXPECT_EQ(render(log, labels), "erased(line)");
-    EXPECT_TRUE(is_erased(reactor_id));
+    EXPECT_EQ(render(log, line_id), "erased(line)");
+    EXPECT_EQ(fate(reactor_id, xdict_id), "erased owned watched");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <dbobjptr.h>
 #include <host_test/drawing_builder.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "host_fixture.h"
@@ -24,20 +25,6 @@ std::unique_ptr<AcDbDatabase> columns_drawing(int columns) {
     return db;
 }
 
-std::vector<AcDbObjectId> walk(AcDbObjectId record_id) {
-    AcDbBlockTableRecordPointer record(record_id);
-    AcDbBlockTableRecordIterator* raw = nullptr;
-    EXPECT_EQ(record->newIterator(raw), Acad::eOk);
-    std::unique_ptr<AcDbBlockTableRecordIterator> iterator(raw);
-    std::vector<AcDbObjectId> ids;
-    for (; !iterator->done(); iterator->step()) {
-        AcDbObjectId id;
-        iterator->getEntityId(id);
-        ids.push_back(id);
-    }
-    return ids;
-}
-
 std::wstring layer_of(AcDbObjectId entity_id) {
     AcDbEntityPointer entity(entity_id);
     ACHAR* name = entity->layer();
@@ -46,10 +33,33 @@ std::wstring layer_of(AcDbObjectId entity_id) {
     return copy;
 }
 
-std::wstring path_of(const AcDbBlockTableRecord* record) {
+// What a walk of the record visits, one "layer@database" (or "insert") per entity, and what
+// the record says of itself (status 1 is kXrfResolved), so one comparison covers a reference.
+std::wstring walk(AcDbObjectId record_id, const std::vector<AcDbDatabase*>& databases) {
+    AcDbBlockTableRecordPointer record(record_id);
     const ACHAR* path = nullptr;
     record->pathName(path);
-    return path;
+    std::wstring text = std::wstring(path) + L" status " + std::to_wstring(record->xrefStatus()) +
+                        (record->isFromExternalReference() ? L" xref:" : L" block:");
+    AcDbBlockTableRecordIterator* raw = nullptr;
+    EXPECT_EQ(record->newIterator(raw), Acad::eOk);
+    std::unique_ptr<AcDbBlockTableRecordIterator> iterator(raw);
+    for (; !iterator->done(); iterator->step()) {
+        AcDbObjectId id;
+        iterator->getEntityId(id);
+        const auto db = std::find(databases.begin(), databases.end(), id.database());
+        text += L" " + layer_of(id) + L"@" + std::to_wstring(db - databases.begin());
+    }
+    return text;
+}
+
+// The one block reference to the record.
+AcDbObjectId only_reference(AcDbObjectId record_id) {
+    AcDbBlockTableRecordPointer record(record_id);
+    AcDbObjectIdArray references;
+    EXPECT_EQ(record->getBlockReferenceIds(references), Acad::eOk);
+    EXPECT_EQ(references.length(), 1);
+    return references.length() == 1 ? references[0] : AcDbObjectId();
 }
 
 TEST_F(DbXrefTest, ResolvedReferenceWalksTheReferencedModelSpace) {
@@ -58,67 +68,40 @@ TEST_F(DbXrefTest, ResolvedReferenceWalksTheReferencedModelSpace) {
     auto core = columns_drawing(2);
     AcDbDatabase* core_db = core.get();
     host_test::DrawingBuilder core_drawing(core_db);
-    const AcDbObjectId erased = core_drawing.add(new AcDbLine());
-    core_drawing.erase(erased);
-    const std::vector<AcDbObjectId> core_entities = walk(core_drawing.model_space());
+    core_drawing.erase(core_drawing.add(new AcDbLine()));
 
     const AcDbObjectId record_id = drawing.attach_xref(L"CORE", L"refs/core.dwg", std::move(core));
     const AcDbObjectId insert = drawing.insert(record_id, {{100, 0, 0}});
     const AcDbObjectId own_column = drawing.add(new AcDbLine(), L"S-COL");
-
-    {
-        AcDbBlockTableRecordPointer record(L"core", host.get());
-        ASSERT_EQ(record.openStatus(), Acad::eOk);
-        EXPECT_TRUE(record->isFromExternalReference());
-        EXPECT_EQ(record->xrefStatus(), AcDb::kXrfResolved);
-        EXPECT_EQ(record->xrefDatabase(), core_db);
-        EXPECT_EQ(path_of(record), L"refs/core.dwg");
-        AcDbObjectIdArray references;
-        ASSERT_EQ(record->getBlockReferenceIds(references), Acad::eOk);
-        ASSERT_EQ(references.length(), 1);
-        EXPECT_EQ(references[0], insert);
-        EXPECT_EQ(references[0].database(), host.get());
-    }
-    const std::vector<AcDbObjectId> seen = walk(record_id);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen, core_entities);
-    for (const AcDbObjectId& id : seen) {
-        EXPECT_EQ(id.database(), core_db);
-        EXPECT_EQ(layer_of(id), L"CORE|S-COL");
-    }
+    EXPECT_EQ(AcDbBlockTableRecordPointer(L"core", host.get())->xrefDatabase(), core_db);
+    EXPECT_EQ(walk(record_id, {host.get(), core_db}),
+              L"refs/core.dwg status 1 xref: CORE|S-COL@1 CORE|S-COL@1");
+    EXPECT_EQ(only_reference(record_id), insert);
+    EXPECT_EQ(insert.database(), host.get());
     EXPECT_EQ(layer_of(own_column), L"S-COL");
 
     // The referenced database knows where it is referenced from and which file it is.
     EXPECT_EQ(core_db->xrefBlockId(), record_id);
-    ASSERT_NE(core_db->originalFileName(), nullptr);
-    EXPECT_EQ(std::wstring(core_db->originalFileName()), L"refs/core.dwg");
+    EXPECT_STREQ(core_db->originalFileName(), L"refs/core.dwg");
     EXPECT_TRUE(host->xrefBlockId().isNull());
 }
 
-class DbXrefStatusTest : public HostTest, public ::testing::WithParamInterface<AcDb::XrefStatus> {};
-
-TEST_P(DbXrefStatusTest, ReferenceNotLoadedHasNoDatabase) {
-    auto host = host_test::new_drawing();
-    host_test::DrawingBuilder drawing(host.get());
-    const AcDbObjectId record_id =
-        drawing.attach_xref(L"CORE", L"refs/core.dwg", columns_drawing(2), GetParam());
-    drawing.insert(record_id);
-
-    AcDbBlockTableRecordPointer record(record_id);
-    EXPECT_TRUE(record->isFromExternalReference());
-    EXPECT_EQ(record->xrefStatus(), GetParam());
-    EXPECT_EQ(record->xrefDatabase(), nullptr);
-    EXPECT_EQ(record->xrefDatabase(true), nullptr);
-    EXPECT_EQ(path_of(record), L"refs/core.dwg");
-    AcDbBlockTableRecordIterator* raw = nullptr;
-    ASSERT_EQ(record->newIterator(raw), Acad::eOk);
-    std::unique_ptr<AcDbBlockTableRecordIterator> iterator(raw);
-    EXPECT_TRUE(iterator->done());
+TEST_F(DbXrefTest, ReferenceNotLoadedHasNoDatabase) {
+    for (AcDb::XrefStatus status :
+         {AcDb::kXrfUnloaded, AcDb::kXrfUnresolved, AcDb::kXrfFileNotFound}) {
+        SCOPED_TRACE(status);
+        auto host = host_test::new_drawing();
+        host_test::DrawingBuilder drawing(host.get());
+        const AcDbObjectId record_id =
+            drawing.attach_xref(L"CORE", L"refs/core.dwg", columns_drawing(2), status);
+        drawing.insert(record_id);
+        AcDbBlockTableRecordPointer record(record_id);
+        EXPECT_EQ(record->xrefDatabase(), nullptr);
+        EXPECT_EQ(record->xrefDatabase(true), nullptr);
+        EXPECT_EQ(walk(record_id, {}),
+                  L"refs/core.dwg status " + std::to_wstring(status) + L" xref:");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(NotLoaded, DbXrefStatusTest,
-                         ::testing::Values(AcDb::kXrfUnloaded, AcDb::kXrfUnresolved,
-                                           AcDb::kXrfFileNotFound));
 
 TEST_F(DbXrefTest, NestedReferenceIsItsOwnRecordInTheHost) {
     auto inner = columns_drawing(3);
@@ -139,31 +122,17 @@ TEST_F(DbXrefTest, NestedReferenceIsItsOwnRecordInTheHost) {
     const AcDbObjectId inner_record = drawing.block_id(L"INNER");
     ASSERT_FALSE(inner_record.isNull());
     EXPECT_EQ(inner_record.database(), host.get());
-    {
-        AcDbBlockTableRecordPointer record(inner_record);
-        EXPECT_TRUE(record->isFromExternalReference());
-        EXPECT_EQ(record->xrefStatus(), AcDb::kXrfResolved);
-        EXPECT_EQ(record->xrefDatabase(), inner_db);
-        AcDbObjectIdArray references;
-        ASSERT_EQ(record->getBlockReferenceIds(references), Acad::eOk);
-        ASSERT_EQ(references.length(), 1);
-        EXPECT_EQ(references[0], nested_insert);
-        EXPECT_EQ(references[0].database(), outer_db);
-    }
+    EXPECT_EQ(AcDbBlockTableRecordPointer(inner_record)->xrefDatabase(), inner_db);
+    // The nested insert lives in OUTER's database, beside OUTER's own column.
+    EXPECT_EQ(only_reference(inner_record), nested_insert);
+    EXPECT_EQ(nested_insert.database(), outer_db);
     EXPECT_EQ(inner_db->xrefBlockId(), inner_record);
     EXPECT_EQ(outer_db->xrefBlockId(), outer_record);
-
-    const std::vector<AcDbObjectId> inner_entities = walk(inner_record);
-    ASSERT_EQ(inner_entities.size(), 3u);
-    for (const AcDbObjectId& id : inner_entities) {
-        EXPECT_EQ(id.database(), inner_db);
-        EXPECT_EQ(layer_of(id), L"INNER|S-COL");
-    }
-    // Walking OUTER gives its own column and the insert of INNER, both in OUTER's database.
-    const std::vector<AcDbObjectId> outer_entities = walk(outer_record);
-    ASSERT_EQ(outer_entities.size(), 2u);
-    EXPECT_EQ(layer_of(outer_entities[0]), L"OUTER|S-COL");
-    EXPECT_EQ(outer_entities[1], nested_insert);
+    const std::vector<AcDbDatabase*> databases = {host.get(), outer_db, inner_db};
+    EXPECT_EQ(walk(inner_record, databases),
+              L"refs/inner.dwg status 1 xref: INNER|S-COL@2 INNER|S-COL@2 INNER|S-COL@2");
+    EXPECT_EQ(walk(outer_record, databases),
+              L"refs/outer.dwg status 1 xref: OUTER|S-COL@1 OUTER|0@1");
 }
 
 }  // namespace

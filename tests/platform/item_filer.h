@@ -24,18 +24,15 @@ public:
     AcDbDatabase* database() const override { return nullptr; }
 
     Acad::ErrorStatus writeResBuf(const resbuf& rb) override {
-        Item item;
-        item.value = rb;
-        if (is_text(rb.restype)) item.text = rb.resval.rstring ? rb.resval.rstring : L"";
-        mItems.push_back(item);
+        const bool text = is_text(rb.restype) && rb.resval.rstring != nullptr;
+        mItems.push_back({rb, text ? rb.resval.rstring : L""});
         return mStatus;
     }
     Acad::ErrorStatus writeDouble(AcDb::DxfCode code, double val, int = kDfltPrec) override {
-        Item item;
-        item.value.restype = static_cast<short>(code);
-        item.value.resval.rreal = val;
-        mItems.push_back(item);
-        return mStatus;
+        resbuf rb{};
+        rb.restype = static_cast<short>(code);
+        rb.resval.rreal = val;
+        return writeResBuf(rb);
     }
 
     Acad::ErrorStatus readResBuf(resbuf* pRb) override {
