@@ -10,66 +10,57 @@ using host_test::HostOp;
 
 namespace {
 
+using Arm = std::function<void(const ReferencedBuilding&)>;
+
 struct FaultRow {
     const char* name;
-    std::function<void(const ReferencedBuilding&)> arm;
+    Arm arm;
     // The records of the inventory built despite the fault; null: the build fails.
     const char* records;
     const char* assertions;
 };
 
+// The nth open of one of the building's objects fails.
+Arm open_fails(AcDbObjectId ReferencedBuilding::*object, int nth = 1) {
+    return [=](const ReferencedBuilding& b) {
+        host_test::fail_open_of(b.*object, Acad::eWasOpenForWrite, nth);
+    };
+}
+Arm op_fails(HostOp op, int nth, Acad::ErrorStatus status) {
+    return [=](const ReferencedBuilding&) { host_test::fail_nth(op, nth, status); };
+}
+// The named library call throws, for the given member only when one is named.
+Arm throws(const char* call, AcDbObjectId ReferencedBuilding::*subject = nullptr) {
+    return [=](const ReferencedBuilding& b) {
+        host_test::throw_in_library(call, 1, subject ? b.*subject : AcDbObjectId());
+    };
+}
+
+const char* const kAssert = "es == Acad::eOk@member_inventory";
+const char* const kThrown = "false@member_inventory";
+
 const FaultRow kFaultRows[] = {
-    {"ModelSpaceDoesNotOpen",
-     [](const ReferencedBuilding& b) {
-         host_test::fail_open_of(b.model_space, Acad::eWasOpenForWrite);
-     },
+    {"ModelSpaceDoesNotOpen", open_fails(&ReferencedBuilding::model_space), nullptr, ""},
+    {"BlockTableDoesNotOpenForModelSpace", op_fails(HostOp::GetBlockTable, 1, Acad::eFileAccessErr),
      nullptr, ""},
-    {"BlockTableDoesNotOpenForModelSpace",
-     [](const ReferencedBuilding&) {
-         host_test::fail_next(HostOp::GetBlockTable, Acad::eFileAccessErr);
-     },
-     nullptr, ""},
-    {"ModelSpaceIteratorFails",
-     [](const ReferencedBuilding&) {
-         host_test::fail_next(HostOp::NewEntityIterator, Acad::eOutOfMemory);
-     },
-     nullptr, "es == Acad::eOk@member_inventory"},
-    {"EntityDoesNotOpen",
-     [](const ReferencedBuilding& b) { host_test::fail_open_of(b.c12, Acad::eWasOpenForWrite); },
-     "C7@CORE C7@CORE", ""},
-    {"KindTestThrowsForOneEntity",
-     [](const ReferencedBuilding& b) { host_test::throw_in_library("is_column", 1, b.c7); },
-     "C12 C7@CORE", "false@member_inventory"},
-    {"StartPointThrowsForOneEntity",
-     [](const ReferencedBuilding& b) { host_test::throw_in_library("get_start_point", 1, b.c12); },
-     "C7@CORE C7@CORE", "false@member_inventory"},
+    {"ModelSpaceIteratorFails", op_fails(HostOp::NewEntityIterator, 1, Acad::eOutOfMemory), nullptr,
+     kAssert},
+    {"EntityDoesNotOpen", open_fails(&ReferencedBuilding::c12), "C7@CORE C7@CORE", ""},
+    {"KindTestThrowsForOneEntity", throws("is_column", &ReferencedBuilding::c7), "C12 C7@CORE",
+     kThrown},
+    {"StartPointThrowsForOneEntity", throws("get_start_point", &ReferencedBuilding::c12),
+     "C7@CORE C7@CORE", kThrown},
     {"BlockTableDoesNotOpenForTheReferences",
-     [](const ReferencedBuilding&) {
-         host_test::fail_nth(HostOp::GetBlockTable, 2, Acad::eFileAccessErr);
-     },
-     nullptr, ""},
-    {"BlockTableIteratorFails",
-     [](const ReferencedBuilding&) {
-         host_test::fail_next(HostOp::NewTableIterator, Acad::eOutOfMemory);
-     },
-     nullptr, ""},
-    {"ReferenceInsertDoesNotOpen",
-     [](const ReferencedBuilding& b) {
-         // Its first open is the model space scan's, which passes it by as no member.
-         host_test::fail_open_of(b.first_insert, Acad::eWasOpenForWrite, 2);
-     },
-     "C12 C7@CORE", "es == Acad::eOk@member_inventory"},
-    {"ReferenceBlockIteratorFails",
-     [](const ReferencedBuilding&) {
-         host_test::fail_nth(HostOp::NewEntityIterator, 2, Acad::eOutOfMemory);
-     },
-     "C12 C7@CORE", "es == Acad::eOk@member_inventory"},
-    {"FrozenLayerTestThrows",
-     [](const ReferencedBuilding&) { host_test::throw_in_library("KORVis_on_frozen_layer"); },
-     nullptr, "false@member_inventory"},
-    {"ClipValuesThrow",
-     [](const ReferencedBuilding&) { host_test::throw_in_library("KORVget_clip_depth_values"); },
-     nullptr, "false@member_inventory"},
+     op_fails(HostOp::GetBlockTable, 2, Acad::eFileAccessErr), nullptr, ""},
+    {"BlockTableIteratorFails", op_fails(HostOp::NewTableIterator, 1, Acad::eOutOfMemory), nullptr,
+     ""},
+    // Its first open is the model space scan's, which passes it by as no member.
+    {"ReferenceInsertDoesNotOpen", open_fails(&ReferencedBuilding::first_insert, 2), "C12 C7@CORE",
+     kAssert},
+    {"ReferenceBlockIteratorFails", op_fails(HostOp::NewEntityIterator, 2, Acad::eOutOfMemory),
+     "C12 C7@CORE", kAssert},
+    {"FrozenLayerTestThrows", throws("KORVis_on_frozen_layer"), nullptr, kThrown},
+    {"ClipValuesThrow", throws("KORVget_clip_depth_values"), nullptr, kThrown},
 };
 
 }  // namespace
@@ -173,22 +164,19 @@ protected:
     }
 };
 
-TEST_F(CountDownTest, EveryHostFailureInAColumnLookupEndsInAnInventoryOrNull) {
-    const auto [nulls, partials] =
+TEST_F(CountDownTest, EveryHostFailureInAColumnOrPlanRepLookupEndsInAnInventoryOrNull) {
+    const auto columns =
         count_down([] { return current_column_inventory(); }, [](const ReferencedBuilding&) {});
-    EXPECT_GT(nulls, 0);
-    EXPECT_GT(partials, 0);
-}
-
-TEST_F(CountDownTest, EveryHostFailureInAPlanRepLookupEndsInAnInventoryOrNull) {
-    const auto [nulls, partials] =
-        count_down([] { return get_plan_rep_inventory(nullptr); },
-                   [](const ReferencedBuilding& building) {
-                       host_test::DrawingBuilder main(building.database);
-                       host_test::add_plan_rep(main, {0, 0, 3}, {5, 0, 3});
-                       host_test::DrawingBuilder core(building.core);
-                       host_test::add_plan_rep(core, {1, 0, 3}, {4, 0, 3});
-                   });
-    EXPECT_GT(nulls, 0);
-    EXPECT_GT(partials, 0);
+    const auto plan_reps = count_down([] { return get_plan_rep_inventory(nullptr); },
+                                      [](const ReferencedBuilding& building) {
+                                          host_test::DrawingBuilder main(building.database);
+                                          host_test::add_plan_rep(main, {0, 0, 3}, {5, 0, 3});
+                                          host_test::DrawingBuilder core(building.core);
+                                          host_test::add_plan_rep(core, {1, 0, 3}, {4, 0, 3});
+                                      });
+    // Some runs lose the whole build (nulls), some only part of it.
+    for (const auto& [nulls, partials] : {columns, plan_reps}) {
+        EXPECT_GT(nulls, 0);
+        EXPECT_GT(partials, 0);
+    }
 }

@@ -33,31 +33,31 @@ class NewMember {
 public:
     NewMember(KORVLinear_structural_member::Kind kind, const std::wstring& name,
               const AcGePoint3d& start, const AcGePoint3d& end) {
-        spec_.kind = kind;
-        spec_.name = name;
-        spec_.start = start;
-        spec_.end = end;
+        plan_.kind = kind;
+        plan_.name = name;
+        plan_.start = start;
+        plan_.end = end;
     }
     NewMember& material(KORVLinear_structural_member::Material material) {
-        spec_.material = material;
+        plan_.material = material;
         return *this;
     }
     NewMember& section(const std::wstring& section) {
-        spec_.section = section;
+        plan_.section = section;
         return *this;
     }
     NewMember& guids(const std::list<GUID>& guids) {
-        spec_.guids = guids;
+        plan_.guids = guids;
         return *this;
     }
     NewMember& layer(const std::wstring& layer) {
-        spec_.layer = layer;
+        plan_.layer = layer;
         return *this;
     }
-    operator const host_test::MemberPlan&() const { return spec_; }
+    operator const host_test::MemberPlan&() const { return plan_; }
 
 private:
-    host_test::MemberPlan spec_;
+    host_test::MemberPlan plan_;
 };
 
 // Standing at start, 3 units high unless told otherwise.
@@ -113,8 +113,9 @@ protected:
     }
 
     // "C12 C7@CORE C7@CORE": the records in walk order, each member's name and the
-    // reference block it came through.
+    // reference block it came through; "(no inventory)" for null.
     static std::string record_names(const Member_inventory* inventory) {
+        if (inventory == nullptr) return "(no inventory)";
         std::list<KORVid_and_filename> results;
         for (const auto& entry : inventory->records())
             results.push_back(entry.second->id_and_filename());
@@ -134,6 +135,27 @@ protected:
     }
     static std::string text(const AcGeVector3d& vector) {
         return text(AcGePoint3d(vector.x, vector.y, vector.z));
+    }
+
+    // "(0,0,1) front 2.5 back 0": the clip a record keeps; "(0,0,0)" alone when unclipped.
+    static std::string clip_text(const Inventoried_assembly* record) {
+        const auto& clip = record->clip();
+        std::string out = text(clip.normal);
+        if (clip.front_on || clip.back_on || clip.front_depth != 0.0 || clip.back_depth != 0.0) {
+            out += std::string(clip.front_on ? " front " : " nofront ") +
+                   std::to_string(clip.front_depth).substr(0, 3) +
+                   (clip.back_on ? " back " : " noback ") +
+                   std::to_string(clip.back_depth).substr(0, 3);
+        }
+        return out;
+    }
+
+    // The id of the record the GUID index gives (null when none), and its reference.
+    static std::pair<AcDbObjectId, AcDbObjectId> imported(const Member_inventory* inventory,
+                                                          const GUID& guid) {
+        const Inventoried_assembly* record = inventory->find_imported(guid);
+        if (record == nullptr) return {};
+        return {record->member_id(), record->reference_id()};
     }
 
     static AcGeMatrix3d block_transform_of(AcDbObjectId insert) {

@@ -59,25 +59,21 @@ void expect_maps(const AcGeMatrix3d& transform, const std::vector<Mapping>& mapp
     }
 }
 
-TEST_F(DbGeometryTest, RotatedScaledMovedInsertMapsKnownPoints) {
+TEST_F(DbGeometryTest, KnownPointsThroughTurnedScaledMovedAndTiltedInserts) {
     auto db = host_test::new_drawing();
     host_test::DrawingBuilder drawing(db.get());
-    const AcDbObjectId block = drawing.define_block(L"COL", {10, 0, 0});
     // Quarter turn, x scaled by 2 and y by 3, base point (10, 0, 0) placed at (100, 50, 0).
-    const AcGeMatrix3d transform =
-        reference(block, {100, 50, 0}, kPi / 2, {2, 3, 1})->blockTransform();
-    expect_maps(transform, {{{10, 0, 0}, {100, 50, 0}},
-                            {{11, 0, 0}, {100, 52, 0}},
-                            {{10, 1, 0}, {97, 50, 0}},
-                            {{10, 0, 1}, {100, 50, 1}},
-                            {{0, 0, 0}, {100, 30, 0}}});
-}
-
-TEST_F(DbGeometryTest, NormalSetsTheAxesByTheArbitraryAxisRule) {
-    auto db = host_test::new_drawing();
-    host_test::DrawingBuilder drawing(db.get());
+    expect_maps(
+        reference(drawing.define_block(L"COL", {10, 0, 0}), {100, 50, 0}, kPi / 2, {2, 3, 1})
+            ->blockTransform(),
+        {{{10, 0, 0}, {100, 50, 0}},
+         {{11, 0, 0}, {100, 52, 0}},
+         {{10, 1, 0}, {97, 50, 0}},
+         {{10, 0, 1}, {100, 50, 1}},
+         {{0, 0, 0}, {100, 30, 0}}});
+    // The normal sets the axes by the arbitrary-axis rule. Along world X the block's x runs
+    // along world Y and its y along world Z.
     const AcDbObjectId block = drawing.define_block(L"MARK");
-    // Along world X the block's x runs along world Y and its y along world Z.
     expect_maps(reference(block, {1, 2, 3}, 0, {1, 1, 1}, AcGeVector3d::kXAxis)->blockTransform(),
                 {{{1, 0, 0}, {1, 3, 3}}, {{0, 1, 0}, {1, 2, 4}}, {{0, 0, 1}, {2, 2, 3}}});
     // Seen from below: x runs along -X, y stays along Y.
@@ -107,7 +103,7 @@ TEST_F(DbGeometryTest, RandomPlacementsInvertAndRoundTrip) {
     auto random_factor = [&] { return mirrored(rng) ? -factor(rng) : factor(rng); };
     const AcGeTol tol = tolerance(1e-6, 1e-9);
 
-    for (int trial = 0; trial < 500; ++trial) {
+    for (int trial = 0; trial < 200; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         AcGeVector3d normal;
         do {

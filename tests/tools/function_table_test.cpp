@@ -14,67 +14,60 @@ using namespace korv_tool;
 
 namespace {
 
-// The module's exports as the Windows build lists them, the entry points excepted.
-std::set<std::string> def_file_functions() {
-    std::ifstream def(KORV_MODULE_DEF);
-    std::set<std::string> names;
-    std::string line;
-    const std::regex export_line(R"(^\s+(\?)?(KORV\w+))");
-    std::smatch match;
-    while (std::getline(def, line)) {
-        if (std::regex_search(line, match, export_line)) names.insert(match[2]);
+// Usage, then "name:kind" per parameter, marked @C where the drawing gives it, @O for an
+// output and @M where the tool makes it for the call, then the return kind.
+std::string signature(const std::string& name) {
+    const ExportedFunction* function = find_function(name);
+    if (function == nullptr) return "none";
+    std::string text = function->usage() + "\n";
+    for (const ParameterInfo& parameter : function->parameters) {
+        text += parameter.name + ":" + parameter.kind;
+        if (parameter.source != ParameterSource::kArgument)
+            text += "@" + std::string("ACOM").substr(static_cast<int>(parameter.source), 1);
+        text += ";";
     }
-    return names;
+    return text + " -> " + function->returns;
 }
 
 }  // namespace
 
 TEST(FunctionTable, HoldsExactlyTheModulesExports) {
-    std::set<std::string> table;
-    for (const ExportedFunction& function : exported_functions()) {
+    std::set<std::string> table, exported;
+    for (const ExportedFunction& function : exported_functions())
         EXPECT_TRUE(table.insert(function.name).second) << function.name << " twice";
-    }
-    const std::set<std::string> exported = def_file_functions();
+    // The module's exports as the Windows build lists them, the entry points excepted.
+    std::ifstream def(KORV_MODULE_DEF);
+    const std::regex export_line(R"(^\s+(\?)?(KORV\w+))");
+    std::smatch match;
+    for (std::string line; std::getline(def, line);)
+        if (std::regex_search(line, match, export_line)) exported.insert(match[2]);
     ASSERT_GE(exported.size(), 50u);
     EXPECT_EQ(table, exported);
 }
 
 TEST(FunctionTable, RowsDescribeTheDeclaredSignatures) {
-    const ExportedFunction* beams = find_function("KORVfind_beams_in_rectangle");
-    ASSERT_NE(beams, nullptr);
-    EXPECT_EQ(beams->usage(),
+    EXPECT_EQ(signature("KORVfind_beams_in_rectangle"),
               "KORVfind_beams_in_rectangle CORNER1 CORNER2 CROSSING VIEW_DIRECTION CLIP_1 CLIP_2 "
-              "DEPTH_1 DEPTH_2");
-    std::string kinds;
-    for (const ParameterInfo& parameter : beams->parameters) kinds += parameter.kind + ";";
-    EXPECT_EQ(kinds,
-              "database;drawing name;point;point;flag;vector;flag;flag;number;number;record list;");
-    EXPECT_EQ(beams->returns, "flag");
-
-    const ExportedFunction* wall = find_function("KORVget_imported_wall");
-    ASSERT_NE(wall, nullptr);
-    EXPECT_EQ(wall->symbol, "_Z21KORVget_imported_wallRK5_GUIDR19KORVid_and_filename");
-    EXPECT_EQ(wall->usage(), "KORVget_imported_wall GUID");
-    EXPECT_EQ(find_function("KORVget_new_brace_name")->returns, "name");
-    EXPECT_EQ(find_function("KORVinventory_document_to_be_destroyed")->parameters[0].source,
-              ParameterSource::kContext);
-    EXPECT_EQ(find_function("KORVget_unsupported_beams")->parameters[0].kind, "end list");
-    EXPECT_EQ(find_function("KORVfind_layout_beams")->parameters[2].kind, "elevations");
-    EXPECT_EQ(find_function("KORVadd_brace")->parameters[0].kind, "member");
-    EXPECT_EQ(find_function("no_such_function"), nullptr);
-}
-
-TEST(FunctionTable, RowsNamingTheirOwnBindingsDescribeThem) {
-    const ExportedFunction* load = find_function("KORVloadDwgReadOnly");
-    ASSERT_NE(load, nullptr);
-    EXPECT_EQ(load->usage(), "KORVloadDwgReadOnly PATH");
-    std::string parameters;
-    for (const ParameterInfo& parameter : load->parameters)
-        parameters += parameter.name + ":" + parameter.kind + ";";
-    EXPECT_EQ(parameters, "database:new database;path:path;used_copy:flag;copy_name:text;");
-    EXPECT_EQ(load->parameters[0].source, ParameterSource::kMade);
-    EXPECT_EQ(load->parameters[3].source, ParameterSource::kOutput);
-    EXPECT_EQ(find_function("KORVget_string_var")->usage(), "KORVget_string_var NAME");
-    EXPECT_EQ(find_function("KORVget_string_var")->parameters[1].name, "value");
-    EXPECT_EQ(find_function("KORVupdate_entity")->returns, "nothing");
+              "DEPTH_1 DEPTH_2\ndatabase:database@C;drawing_name:drawing name@C;corner1:point;"
+              "corner2:point;crossing:flag;view_direction:vector;clip_1:flag;clip_2:flag;"
+              "depth_1:number;depth_2:number;result:record list@O; -> flag");
+    EXPECT_EQ(signature("KORVloadDwgReadOnly"),
+              "KORVloadDwgReadOnly PATH\ndatabase:new database@M;path:path;used_copy:flag@O;"
+              "copy_name:text@O; -> flag");
+    EXPECT_EQ(signature("KORVget_imported_wall"),
+              "KORVget_imported_wall GUID\nguid:guid;out:record@O; -> flag");
+    EXPECT_EQ(find_function("KORVget_imported_wall")->symbol,
+              "_Z21KORVget_imported_wallRK5_GUIDR19KORVid_and_filename");
+    EXPECT_EQ(signature("KORVinventory_document_to_be_destroyed"),
+              "KORVinventory_document_to_be_destroyed\ndocument:document@C; -> nothing");
+    EXPECT_EQ(signature("KORVget_unsupported_beams"),
+              "KORVget_unsupported_beams\nresult:end list@O; -> flag");
+    EXPECT_EQ(signature("KORVfind_layout_beams"),
+              "KORVfind_layout_beams START END ELEVATIONS\nstart:point;end:point;"
+              "elevations:elevations;result:record list@O; -> flag");
+    EXPECT_EQ(signature("KORVget_string_var"),
+              "KORVget_string_var NAME\nname:text;value:text@O; -> flag");
+    EXPECT_EQ(signature("KORVupdate_entity"),
+              "KORVupdate_entity ENTITY\nentity:object; -> nothing");
+    EXPECT_EQ(signature("no_such_function"), "none");
 }

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "KORVInventory.h"
+#include "drawing_dump.h"
 #include "host_fixture.h"
 #include "tool_runner.h"
 
@@ -16,40 +17,38 @@ using Records = std::list<KORVid_and_filename>;
 
 namespace {
 
-std::string narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
+using drawing_dump::handle;
+using drawing_dump::narrow;
+
+std::string name_of(AcDbObjectId id) {
+    AcDbObjectPointer<KORVLinear_structural_member> member(id, AcDb::kForRead);
+    return member.openStatus() == Acad::eOk ? narrow(member->get_full_member_name(false)) : "-";
 }
 
-std::string hex(AcDbObjectId id) {
-    ACHAR text[AcDbHandle::kStrSiz];
-    id.handle().getIntoAsciiBuffer(text);
-    return narrow(text);
+std::string or_dash(const std::string& text) {
+    return text.empty() ? "-" : text;
 }
 
-// "C101 7 CORE 37 [7]": name, handle, file name, reference handle, handle text ("-" empty).
+// "C101 7 CORE 37 [7]": name, handle, file name, reference handle, handle text.
 std::string canonical(const Records& records) {
     std::string text;
-    for (const KORVid_and_filename& record : records) {
-        AcDbObjectPointer<KORVLinear_structural_member> member(record.id, AcDb::kForRead);
-        text +=
-            member.openStatus() == Acad::eOk ? narrow(member->get_full_member_name(false)) : "-";
-        text += " " + hex(record.id) + " " +
-                (record.file_name.empty() ? "-" : narrow(record.file_name));
-        text += " " + (record.reference_id.isNull() ? "-" : hex(record.reference_id));
-        text += " [" + narrow(record.handle_text) + "]\n";
-    }
+    for (const KORVid_and_filename& record : records)
+        text += name_of(record.id) + " " + handle(record.id) + " " +
+                or_dash(narrow(record.file_name)) + " " +
+                (record.reference_id.isNull() ? "-" : handle(record.reference_id)) + " [" +
+                narrow(record.handle_text) + "]\n";
     return text;
 }
 
 std::string canonical(const Json& records) {
     std::string text;
     for (const Json& record : records) {
-        text += record["name"].is_null() ? "-" : record["name"].get<std::string>();
-        text += " " + record["handle"].get<std::string>() + " ";
-        text += record["file_name"] == "" ? "-" : record["file_name"].get<std::string>();
-        text +=
-            " " + (record["reference"].is_null() ? "-" : record["reference"].get<std::string>());
-        text += " [" + record.value("handle_text", "") + "]\n";
+        auto field = [&](const char* key) {
+            return record[key].is_null() ? "-" : or_dash(record[key].get<std::string>());
+        };
+        text += (record["name"].is_null() ? "-" : record["name"].get<std::string>()) + " " +
+                field("handle") + " " + field("file_name") + " " + field("reference") + " [" +
+                record.value("handle_text", "") + "]\n";
     }
     return text;
 }
@@ -63,64 +62,42 @@ Json answered_records(const Json& call) {
     return Json::array();
 }
 
+bool one(bool found, const KORVid_and_filename& out, Records& records) {
+    if (found) records.push_back(out);
+    return found;
+}
+
 struct QueryCase {
     std::string label;
-    std::vector<std::string> words;
+    std::string call;
     // The same call in process: what it returned, and its records.
     std::function<bool(AcDbDatabase*, const std::wstring&, Records&)> direct;
 };
 
-void PrintTo(const QueryCase& query, std::ostream* out) {
-    *out << query.label;
-}
-
-const std::wstring kWallGuid = L"3F2504E0-4F89-11D3-9A0C-0305E82C3301";
-
 std::vector<QueryCase> query_cases() {
-    const AcGePoint3d low(-1e3, 0, -1e3), high(1e3, 0, 1e3);
-    const AcGeVector3d side(0, 1, 0), down(0, 0, 1);
     return {
-        {"ColumnsBetweenElevations",
-         {"KORVfind_columns_between_elevs", "true", "4", "true", "8"},
+        {"ColumnsBetweenElevations", "KORVfind_columns_between_elevs true 4 true 8",
          [](AcDbDatabase*, const std::wstring&, Records& r) {
              return KORVfind_columns_between_elevs(true, 4, true, 8, r);
          }},
-        {"BeamsInAClippedWindow",
-         {"KORVfind_beams_in_rectangle", "-1,-1,0", "7,9,0", "false", "0,0,1", "true", "true",
-          "4.5", "3.5"},
-         [down](AcDbDatabase* db, const std::wstring& name, Records& r) {
-             return KORVfind_beams_in_rectangle(db, name, {-1, -1, 0}, {7, 9, 0}, false, down, true,
-                                                true, 4.5, 3.5, r);
-         }},
         {"EveryMemberSeenFromTheSide",
-         {"KORVfind_members_in_rectangle", "true", "true", "true", "-1e3,0,-1e3", "1e3,0,1e3",
-          "0,1,0", "false", "false", "0", "0"},
-         [=](AcDbDatabase* db, const std::wstring& name, Records& r) {
-             return KORVfind_members_in_rectangle(true, true, true, low, high, side, false, false,
-                                                  0, 0, db, name, r);
+         "KORVfind_members_in_rectangle true true true -1e3,0,-1e3 1e3,0,1e3 0,1,0 false false 0 0",
+         [](AcDbDatabase* db, const std::wstring& name, Records& r) {
+             return KORVfind_members_in_rectangle(true, true, true, {-1e3, 0, -1e3}, {1e3, 0, 1e3},
+                                                  {0, 1, 0}, false, false, 0, 0, db, name, r);
          }},
-        {"ConcreteColumnsByStartPoint",
-         {"KORVget_columns_with_filenames", "1"},
-         [](AcDbDatabase*, const std::wstring&, Records& r) {
-             return KORVget_columns_with_filenames(1, r);
-         }},
-        {"UnderlyingColumn",
-         {"KORVfind_underlying_column", "6,0,4", "0"},
+        {"UnderlyingColumn", "KORVfind_underlying_column 6,0,4 0",
          [](AcDbDatabase*, const std::wstring&, Records& r) {
              KORVid_and_filename out;
-             const bool found = KORVfind_underlying_column({6, 0, 4}, AcDbObjectId::kNull, out);
-             if (found) r.push_back(out);
-             return found;
+             return one(KORVfind_underlying_column({6, 0, 4}, AcDbObjectId::kNull, out), out, r);
          }},
         {"ImportedWallByItsDecoratedName",
-         {"KORVget_imported_wall", narrow(kWallGuid)},
+         "KORVget_imported_wall 3F2504E0-4F89-11D3-9A0C-0305E82C3301",
          [](AcDbDatabase*, const std::wstring&, Records& r) {
              const GUID guid = {
                  0x3F2504E0, 0x4F89, 0x11D3, {0x9A, 0x0C, 0x03, 0x05, 0xE8, 0x2C, 0x33, 0x01}};
              KORVid_and_filename out;
-             const bool found = KORVget_imported_wall(guid, out);
-             if (found) r.push_back(out);
-             return found;
+             return one(KORVget_imported_wall(guid, out), out, r);
          }},
     };
 }
@@ -150,17 +127,14 @@ protected:
 
 TEST_P(InProcessSample, JsonAnswerIsTheModulesAnswer) {
     const QueryCase& query = GetParam();
-    std::vector<std::string> arguments{"query", "--json", sample_drawing()};
-    arguments.insert(arguments.end(), query.words.begin(), query.words.end());
-    const ToolRun run = run_korv_inventory(arguments);
+    const ToolRun run = run_line("query --json $S " + query.call);
     ASSERT_EQ(run.exit_code, 0) << run.err;
     const Json call = Json::parse(run.out)["calls"][0];
-    EXPECT_EQ(call["function"], query.words[0]);
+    EXPECT_EQ(call["function"], words(query.call)[0]);
     EXPECT_EQ(call["assertions"], Json::array());
 
     Records direct;
-    const bool returned = query.direct(document_->database(), name_, direct);
-    EXPECT_EQ(call["returned"], returned);
+    EXPECT_EQ(call["returned"], query.direct(document_->database(), name_, direct));
     EXPECT_FALSE(direct.empty());
     EXPECT_EQ(canonical(answered_records(call)), canonical(direct));
 }
@@ -168,49 +142,27 @@ TEST_P(InProcessSample, JsonAnswerIsTheModulesAnswer) {
 INSTANTIATE_TEST_SUITE_P(Sample, InProcessSample, ::testing::ValuesIn(query_cases()),
                          [](const auto& test) { return test.param.label; });
 
-TEST(QuerySequence, CallsSeparatedByPlusRunInOrderOnOneDrawing) {
-    const ToolRun run = run_korv_inventory({"query",
-                                            "--json",
-                                            sample_drawing(),
-                                            "KORVdelete_column",
-                                            "8",
-                                            "true",
-                                            "+",
-                                            "find_underlying_column",
-                                            "6,0,4",
-                                            "0",
-                                            "+",
-                                            "KORVdelete_column",
-                                            "8",
-                                            "false",
-                                            "+",
-                                            "KORVfind_underlying_column",
-                                            "6,0,4",
-                                            "0",
-                                            "+",
-                                            "KORVget_new_brace_name"});
+TEST(QuerySequence, CallsSeparatedByPlusRunInOrderOnOneDrawingWithChecksReported) {
+    const ToolRun run = run_line(
+        "query --json $S KORVdelete_column 8 true + find_underlying_column 6,0,4 0 + "
+        "KORVdelete_column 8 false + KORVfind_underlying_column 6,0,4 0 + KORVget_new_brace_name");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     const Json calls = Json::parse(run.out)["calls"];
     ASSERT_EQ(calls.size(), 5u);
     EXPECT_EQ(calls[0]["arguments"].dump(), R"({"member":"8","erasing":"true"})");
     EXPECT_EQ(calls[1]["returned"], false);  // C2 (handle 8) is out of the inventory
     EXPECT_TRUE(calls[1]["outputs"]["out"]["id"].is_null());
-    EXPECT_EQ(calls[3]["returned"], true);  // and back
-    EXPECT_EQ(calls[3]["outputs"]["out"]["name"], "C2");
-    EXPECT_EQ(calls[4]["returned"], "BR203");  // after the stair's BR202
-}
+    EXPECT_EQ(calls[3]["outputs"]["out"]["name"], "C2");  // and back
+    EXPECT_EQ(calls[4]["returned"], "BR203");             // after the stair's BR202
 
-TEST(QueryChecks, TheModulesInternalChecksAndTheDrawingNameAreReported) {
-    const ToolRun run = run_korv_inventory({"query", "--json", "--drawing-name", "OTHER",
-                                            sample_drawing(), "KORVget_columns_with_filenames", "5",
-                                            "+", "KORVfind_walls_in_rectangle", "-1,-1,0", "1,1,0",
-                                            "true", "0,0,1", "false", "0", "-100"});
-    ASSERT_EQ(run.exit_code, 0) << run.err;
-    const Json calls = Json::parse(run.out)["calls"];
-    EXPECT_EQ(calls[0]["returned"], true);  // a kind it does not know is only reported
-    EXPECT_EQ(calls[0]["assertions"].dump(), R"(["false@member_inventory"])");
-    EXPECT_EQ(calls[0]["outputs"]["result"], Json::array());
-    EXPECT_EQ(calls[1]["arguments"]["drawing_name"], "OTHER");
-    EXPECT_EQ(calls[1]["outputs"]["result"][0]["name"], "W1");
-    EXPECT_FALSE(calls[1].contains("left_open"));
+    const Json checked = Json::parse(
+        run_line("query --json --drawing-name OTHER $S KORVget_columns_with_filenames 5 + "
+                 "KORVfind_walls_in_rectangle -1,-1,0 1,1,0 true 0,0,1 false 0 -100")
+            .out)["calls"];
+    EXPECT_EQ(checked[0]["returned"], true);  // a kind it does not know is only reported
+    EXPECT_EQ(checked[0]["assertions"].dump(), R"(["false@member_inventory"])");
+    EXPECT_EQ(checked[0]["outputs"]["result"], Json::array());
+    EXPECT_EQ(checked[1]["arguments"]["drawing_name"], "OTHER");
+    EXPECT_EQ(checked[1]["outputs"]["result"][0]["name"], "W1");
+    EXPECT_FALSE(checked[1].contains("left_open"));
 }

@@ -3,29 +3,11 @@
 // the drawing writer, regenerate with: build/default/tools/make-sample samples
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 
 #include "tool_runner.h"
 
-namespace {
-
-// The first line where the two texts differ, for the failure message.
-std::string first_difference(const std::string& expected, const std::string& actual) {
-    std::istringstream a(expected), b(actual);
-    std::string line_a, line_b;
-    for (int line = 1;; ++line) {
-        const bool more_a = static_cast<bool>(std::getline(a, line_a));
-        const bool more_b = static_cast<bool>(std::getline(b, line_b));
-        if (!more_a && !more_b) return "same lines";
-        if (!more_a || !more_b || line_a != line_b)
-            return "line " + std::to_string(line) + ": committed '" + line_a + "', made '" +
-                   line_b + "'";
-    }
-}
-
-}  // namespace
-
-TEST(SampleFiles, AreWhatMakeSampleWrites) {
+TEST(SampleFiles, AreWhatMakeSampleWritesWhichSaysHowToUseIt) {
     TemporaryFolder folder;
     const ToolRun run = run_program(KORV_MAKE_SAMPLE_PROGRAM, {folder.path().string()});
     ASSERT_EQ(run.exit_code, 0) << run.err;
@@ -33,14 +15,14 @@ TEST(SampleFiles, AreWhatMakeSampleWrites) {
         const std::string committed = read_file(std::filesystem::path(KORV_SAMPLES_DIR) / name);
         const std::string made = read_file(folder.path() / name);
         ASSERT_FALSE(made.empty()) << name;
+        // The line where they part, for the failure message.
+        const auto at = std::mismatch(committed.begin(), committed.end(), made.begin(), made.end());
         EXPECT_TRUE(committed == made)
-            << name << " differs from make-sample's output at " << first_difference(committed, made)
+            << name << " differs from make-sample's output at line "
+            << 1 + std::count(committed.begin(), at.first, '\n')
             << "; regenerate with build/default/tools/make-sample samples";
     }
-}
-
-TEST(SampleFiles, MakeSampleWithoutAFolderSaysHowToUseIt) {
-    const ToolRun run = run_program(KORV_MAKE_SAMPLE_PROGRAM, {});
-    EXPECT_EQ(run.exit_code, 2);
-    EXPECT_EQ(run.err.rfind("usage: make-sample OUTPUT_DIR\n", 0), 0u) << run.err;
+    const ToolRun usage = run_program(KORV_MAKE_SAMPLE_PROGRAM, {});
+    EXPECT_EQ(usage.exit_code, 2);
+    EXPECT_EQ(usage.err.rfind("usage: make-sample OUTPUT_DIR\n", 0), 0u) << usage.err;
 }

@@ -22,18 +22,15 @@ struct ToolRun {
 class TemporaryFolder {
 public:
     TemporaryFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "korv_tool_XXXXXX").string();
+        std::string pattern = std::filesystem::temp_directory_path() / "korv_tool_XXXXXX";
         path_ = mkdtemp(pattern.data());
     }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~TemporaryFolder() { std::filesystem::remove_all(path_, ignored_); }
     const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
+    std::error_code ignored_;
 };
 
 inline std::string read_file(const std::filesystem::path& file) {
@@ -41,6 +38,18 @@ inline std::string read_file(const std::filesystem::path& file) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+inline std::string sample_drawing() {
+    return std::string(KORV_SAMPLES_DIR) + "/building.dxf";
+}
+
+// A command line written as one string, split at spaces; "$S" stands for the sample.
+inline std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> result;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) result.push_back(word == "$S" ? sample_drawing() : word);
+    return result;
 }
 
 // Runs program with the arguments (each quoted for the shell) with KORV_MODULE unset, so
@@ -57,17 +66,14 @@ inline ToolRun run_program(const std::string& program, const std::vector<std::st
     command += " >" + quoted((folder.path() / "out").string()) + " 2>" +
                quoted((folder.path() / "err").string());
     const int status = std::system(command.c_str());
-    ToolRun run;
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = read_file(folder.path() / "out");
-    run.err = read_file(folder.path() / "err");
-    return run;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(folder.path() / "out"),
+            read_file(folder.path() / "err")};
 }
 
 inline ToolRun run_korv_inventory(const std::vector<std::string>& arguments) {
     return run_program(KORV_INVENTORY_PROGRAM, arguments);
 }
 
-inline std::string sample_drawing() {
-    return std::string(KORV_SAMPLES_DIR) + "/building.dxf";
+inline ToolRun run_line(const std::string& line) {
+    return run_korv_inventory(words(line));
 }
