@@ -9,46 +9,21 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "db_filing.h"
 #include "dxf_filer.h"
 #include "host_state.h"
 #include "ocs.h"
 #include "text.h"
 
 using korv_host::peek;
+using korv_host::filing::expect_subclass;
+using korv_host::filing::point_of;
+using korv_host::filing::read_subclass;
+using korv_host::filing::vector_of;
 
 namespace {
 
 constexpr double kDegrees = 180.0 / M_PI;
-
-// Reads the items of one subclass, handing each to take, up to the next subclass marker
-// (left for the next reader) or the end of the object's data.
-template <class Take>
-Acad::ErrorStatus read_subclass(AcDbDxfFiler* filer, Take take) {
-    resbuf rb{};
-    Acad::ErrorStatus es;
-    while ((es = filer->readResBuf(&rb)) == Acad::eOk) {
-        if (rb.restype == AcDb::kDxfSubclass) {
-            filer->pushBackItem();
-            return Acad::eOk;
-        }
-        es = take(rb);
-        if (es != Acad::eOk) return filer->setError(es, L"bad value in group %d", rb.restype);
-    }
-    return es == Acad::eEndOfFile ? Acad::eOk : es;
-}
-
-Acad::ErrorStatus expect_subclass(AcDbDxfFiler* filer, const ACHAR* name) {
-    if (filer->atSubclassData(name)) return Acad::eOk;
-    return filer->setError(Acad::eBadDxfSequence, L"missing subclass %ls", name);
-}
-
-AcGePoint3d point_of(const resbuf& rb) {
-    return AcGePoint3d(rb.resval.rpoint[0], rb.resval.rpoint[1], rb.resval.rpoint[2]);
-}
-
-AcGeVector3d vector_of(const resbuf& rb) {
-    return AcGeVector3d(rb.resval.rpoint[0], rb.resval.rpoint[1], rb.resval.rpoint[2]);
-}
 
 std::wstring name_of(AcDbObjectId recordId) {
     auto* record = AcDbSymbolTableRecord::cast(peek<AcDbObject>(recordId));
