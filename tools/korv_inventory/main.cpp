@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "install_layout.h"
 #include "inventory_module.h"
 
 namespace {
@@ -56,7 +57,8 @@ std::string footer(const char* examples) {
 int main(int argc, char** argv) {
     std::string module_option;
     auto module_path = [&] {
-        return korv_tool::choose_module_path(module_option, KORV_MODULE_PATH);
+        return korv_tool::choose_module_path(
+            module_option, korv_tool::installed_or_built(KORV_INSTALLED_MODULE, KORV_MODULE_PATH));
     };
     CLI::App app{
         "The structural inventories of a drawing, through the KORVInventory module,\n"
@@ -108,7 +110,10 @@ int main(int argc, char** argv) {
             if (query_command->parsed())
                 return korv_tool::run_query(module_path(), query, std::cout);
             if (list_command->parsed()) return korv_tool::run_list_functions(list_json, std::cout);
-            return korv_tool::run_tour(module_path(), KORV_SAMPLE_DRAWING, std::cout);
+            return korv_tool::run_tour(
+                module_path(),
+                korv_tool::installed_or_built(KORV_INSTALLED_SAMPLE, KORV_SAMPLE_DRAWING),
+                std::cout);
         },
         std::cerr);
 }
