@@ -938,7 +938,10 @@ bool find_imported_in(Member_inventory* inventory, const GUID& guid, KORVid_and_
 std::wstring new_name(Member_inventory* inventory, const wchar_t* prefix) {
     if (inventory == nullptr) return prefix;
     std::wostringstream name;
-    name << prefix << inventory->highest_member_number() + 1;
+    // Numbers read from names stop at the largest int, so the highest can be that value: the
+    // next number is counted in a wider integer and the name reads one past it
+    // ("C2147483648"), never a wrapped negative number.
+    name << prefix << static_cast<long long>(inventory->highest_member_number()) + 1;
     return name.str();
 }
 
