@@ -4,6 +4,7 @@
 #include <dbents.h>
 #include <dbproxy.h>
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 
@@ -213,7 +214,8 @@ void Writer::open_table(Tags& out, const char* name, uint64_t own, size_t count)
     tag(out, 5, handle(own));
     tag(out, 330, "0");
     tag(out, 100, "AcDbSymbolTable");
-    tag(out, 70, std::to_string(count));
+    // A 16-bit field that readers take as a hint: a larger table gives the largest value.
+    tag(out, 70, std::to_string(std::min<size_t>(count, 32767)));
 }
 
 void Writer::write_line_types(Tags& out) {
