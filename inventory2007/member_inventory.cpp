@@ -233,9 +233,10 @@ bool Inventoried_assembly::is_wall_between_elevs(bool has_lower, double lower, b
 bool Inventoried_assembly::is_brace_between_elevs(bool has_lower, double lower, bool has_upper,
                                                   double upper) const {
     return ask<KORVLinear_structural_member>(m_member_id, [&](KORVLinear_structural_member* brace) {
-        AcGePoint3d end;
+        AcGePoint3d start, end;
+        brace->get_start_point(start);
         brace->get_end_point(end);
-        const double top = std::max(m_start_point.z, end.z);
+        const double top = std::max(start.z, end.z);
         return between_elevations(transform(), top, top, has_lower, lower, has_upper, upper);
     });
 }
@@ -263,7 +264,9 @@ bool Inventoried_assembly::connects_at_point(const AcGePoint3d& point, int& end_
         m_member_id, [&](KORVLinear_structural_member* member) {
             const AcGeTol tolerance = length_tolerance_of(member);
             const AcGePoint3d p = transform() * point;
-            if (p.isEqualTo(m_start_point, tolerance)) {
+            AcGePoint3d start;
+            member->get_start_point(start);
+            if (p.isEqualTo(start, tolerance)) {
                 end_index = 0;
                 return true;
             }
@@ -935,7 +938,10 @@ bool find_imported_in(Member_inventory* inventory, const GUID& guid, KORVid_and_
 std::wstring new_name(Member_inventory* inventory, const wchar_t* prefix) {
     if (inventory == nullptr) return prefix;
     std::wostringstream name;
-    name << prefix << inventory->highest_member_number() + 1;
+    // Numbers read from names stop at the largest int, so the highest can be that value: the
+    // next number is counted in a wider integer and the name reads one past it
+    // ("C2147483648"), never a wrapped negative number.
+    name << prefix << static_cast<long long>(inventory->highest_member_number()) + 1;
     return name.str();
 }
 

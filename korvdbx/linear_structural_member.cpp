@@ -53,6 +53,12 @@ AcGePoint3d KORVLinear_structural_member::get_end_point(bool) const {
     KORV_LIBRARY_CALL("get_end_point");
     return mEnd;
 }
+Acad::ErrorStatus KORVLinear_structural_member::get_start_point(AcGePoint3d& start) const {
+    assertReadEnabled();
+    KORV_LIBRARY_CALL("get_start_point");
+    start = mStart;
+    return Acad::eOk;
+}
 Acad::ErrorStatus KORVLinear_structural_member::get_end_point(AcGePoint3d& end) const {
     assertReadEnabled();
     KORV_LIBRARY_CALL("get_end_point");

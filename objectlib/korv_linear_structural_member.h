@@ -39,7 +39,8 @@ public:
     // the two coincide in this library.
     virtual AcGePoint3d get_start_point(bool with_offsets) const;
     virtual AcGePoint3d get_end_point(bool with_offsets) const;
-    // The stored end point.
+    // The stored start and end points.
+    virtual Acad::ErrorStatus get_start_point(AcGePoint3d& start) const;
     virtual Acad::ErrorStatus get_end_point(AcGePoint3d& end) const;
 
     // "C12"; with the section appended ("C12 W12X40") when with_section is true and the

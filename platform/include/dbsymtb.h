@@ -12,6 +12,10 @@
 
 #include "dbmain.h"
 
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 class AcDbSymbolTableRecord;
 class AcDbSymbolTableIterator;
 class AcDbBlockTableRecord;
@@ -46,6 +50,11 @@ public:
 
     // Host-internal: the record ids in the order they were added.
     const std::vector<AcDbObjectId>& recordIds() const { return mRecordIds; }
+    // Host-internal: the first record (in table order) of the name, case folded, that is not
+    // `except`, live unless erased ones are asked for; null when there is none. No open
+    // check and no scan.
+    AcDbObjectId findNamed(const std::wstring& folded, bool getErased,
+                           const AcDbObject* except = nullptr) const;
 
 protected:
     AcDbSymbolTable() = default;
@@ -54,7 +63,15 @@ protected:
     virtual AcRxClass* recordClass() const = 0;
 
 private:
+    friend class AcDbSymbolTableRecord;
+    // Host-internal: appends a record made resident as this table's and indexes its name.
+    void appendRecord(AcDbObjectId id, const std::wstring& name);
+    // Host-internal: the record at `position` now carries `name` instead of `old_name`.
+    void renameRecord(size_t position, const std::wstring& old_name, const std::wstring& name);
+
     std::vector<AcDbObjectId> mRecordIds;
+    // Positions in mRecordIds by case-folded name, ascending: lookups without a scan.
+    std::unordered_map<std::wstring, std::vector<size_t>> mPositionsByName;
 };
 
 class AcDbSymbolTableRecord : public AcDbObject {

@@ -23,7 +23,7 @@ namespace korv_host {
 namespace {
 
 std::unordered_set<const AcDbStub*>& given_out() {
-    static std::unordered_set<const AcDbStub*> instance;
+    static auto& instance = *new std::unordered_set<const AcDbStub*>;
     return instance;
 }
 

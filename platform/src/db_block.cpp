@@ -67,6 +67,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& pOutputId
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::AppendEntity, stub_of(this));
     if (es != Acad::eOk) return es;
     AcDbDatabase* db = database();
+    if (db->impl().handles_exhausted()) return korv_host::DatabaseImpl::kHandlesExhausted;
     pOutputId = db->impl().add_object(pEntity, objectId());
     if (pEntity->layerId().isNull()) {
         korv_host::ObjectAccess::set_layer_id(pEntity, db->impl().layer_zero);

@@ -10,14 +10,16 @@ using host_test::HostOp;
 namespace korv_host {
 
 std::vector<AcDbDatabase*>& live_databases() {
-    static std::vector<AcDbDatabase*> instance;
+    static auto& instance = *new std::vector<AcDbDatabase*>;
     return instance;
 }
 
 AcDbObjectId DatabaseImpl::add_object(AcDbObject* object, AcDbObjectId owner,
                                       Adesk::UInt64 handle) {
     if (handle == 0) handle = next_handle;
-    next_handle = std::max(next_handle, handle + 1);
+    if (handle == 0) return AcDbObjectId();
+    // After the last handle next_handle wraps to 0: used up, never restarted.
+    if (next_handle != 0 && handle >= next_handle) next_handle = handle + 1;
     AcDbStub* stub = new_stub(self, object, handle);
     stubs.push_back(stub);
     by_handle[handle] = stub;
@@ -46,7 +48,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : mImpl(new DatabaseI
                               const ACHAR* name) {
         record->setName(name);
         const AcDbObjectId id = impl.add_object(record, table->objectId());
-        table->mRecordIds.push_back(id);
+        table->appendRecord(id, record->nameText());
         record->close();
         return id;
     };
@@ -158,6 +160,7 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& objId, AcDbObject* p
     if (pObj->isKindOf(AcDbEntity::desc())) return Acad::eIllegalEntityType;
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::AddObject, this);
     if (es != Acad::eOk) return es;
+    if (mImpl->handles_exhausted()) return DatabaseImpl::kHandlesExhausted;
     objId = mImpl->add_object(pObj, AcDbObjectId());
     return Acad::eOk;
 }

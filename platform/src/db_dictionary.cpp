@@ -147,6 +147,9 @@ Acad::ErrorStatus AcDbDictionary::setAt(const ACHAR* srchKey, AcDbObject* newVal
     Acad::ErrorStatus es =
         korv_host::fault_status(HostOp::AddObject, static_cast<AcDbStub*>(objectId()));
     if (es != Acad::eOk) return es;
+    if (!resident && database()->impl().handles_exhausted()) {
+        return korv_host::DatabaseImpl::kHandlesExhausted;
+    }
 
     AcDbObjectId replaced;
     if (existing != mEntries.end()) replaced = existing->second.id;

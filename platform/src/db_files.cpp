@@ -14,7 +14,9 @@
 // external references are loaded (xref_binding.h).
 //
 // Saving writes the whole drawing to a new file beside the target and renames it over the
-// target, so a failed save leaves the file on disk as it was. A save over a file another
+// target, so a failed save leaves the file on disk as it was; a symbolic link is saved
+// through to its target, the file keeps its mode, and the folder is flushed after the
+// rename. A save over a file another
 // open holds is refused with eFileSharingViolation; the database's own hold on the file it
 // was read from is given up first.
 #include <fcntl.h>
@@ -100,20 +102,57 @@ Acad::ErrorStatus write_file(int fd, const std::string& text) {
     return fsync(fd) == 0 ? Acad::eOk : Acad::eFileAccessErr;
 }
 
-// Writes text to a new file in the target's folder and renames it over the target.
+// The file a save writes: the path, or what its symbolic links lead to, link by link.
+// False for a loop of links.
+bool resolve_links(std::filesystem::path& path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) return true;
+        const std::filesystem::path link = std::filesystem::read_symlink(path, error);
+        if (error) return false;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return false;
+}
+
+// Flushes the folder's entries, so a rename in it outlives a crash.
+Acad::ErrorStatus sync_folder(const std::filesystem::path& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return Acad::eFileAccessErr;
+    const bool synced = fsync(fd) == 0;
+    close(fd);
+    return synced ? Acad::eOk : Acad::eFileAccessErr;
+}
+
+// Writes text to a new file in the target's folder and renames it over the target. A
+// symbolic link is written through to its target, and a file that is there keeps its
+// mode; a new one gets the mode the process's umask leaves.
 Acad::ErrorStatus replace_file(const std::string& path, const std::string& text) {
-    const std::filesystem::path target(path);
+    std::filesystem::path target(path);
+    if (!resolve_links(target)) return Acad::eFileAccessErr;
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    mode_t mode = 0;
+    struct stat existing {};
+    if (stat(target.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
     std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     int fd = mkstemp(temp.data());
     if (fd < 0) return errno == ENOENT ? Acad::eFileNotFound : Acad::eFileAccessErr;
-    fchmod(fd, 0644);
-    Acad::ErrorStatus es = write_file(fd, text);
+    Acad::ErrorStatus es = fchmod(fd, mode) == 0 ? Acad::eOk : Acad::eFileAccessErr;
+    if (es == Acad::eOk) es = write_file(fd, text);
     if (close(fd) != 0 && es == Acad::eOk) es = Acad::eFileAccessErr;
-    if (es == Acad::eOk && rename(temp.c_str(), path.c_str()) != 0) es = Acad::eFileAccessErr;
-    if (es != Acad::eOk) unlink(temp.c_str());
-    return es;
+    if (es == Acad::eOk && rename(temp.c_str(), target.c_str()) != 0) es = Acad::eFileAccessErr;
+    if (es != Acad::eOk) {
+        unlink(temp.c_str());
+        return es;
+    }
+    return sync_folder(folder);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ constexpr int kMaxReaders = 256;
 }
 
 Ledger& ledger() {
-    static Ledger instance;
+    static auto& instance = *new Ledger;
     return instance;
 }
 
@@ -33,7 +33,7 @@ void report_violation(const std::string& what) {
 // The class of each object as it became resident. Misuse is often reported from the
 // object's destructor, where isA() already answers AcDbObject.
 std::unordered_map<const AcDbStub*, const AcRxClass*>& resident_classes() {
-    static std::unordered_map<const AcDbStub*, const AcRxClass*> instance;
+    static auto& instance = *new std::unordered_map<const AcDbStub*, const AcRxClass*>;
     return instance;
 }
 
@@ -55,7 +55,7 @@ std::string describe(const AcDbObject* object) {
 
 AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 handle) {
     // Stubs are never freed before the process ends, so a stale id never dangles.
-    static std::deque<AcDbStub> arena;
+    static auto& arena = *new std::deque<AcDbStub>;
     static Adesk::UInt64 next_serial = 1;
     arena.push_back(AcDbStub{next_serial++, database, object, handle});
     resident_classes()[&arena.back()] = object->isA();
@@ -303,6 +303,7 @@ Acad::ErrorStatus AcDbObject::createExtensionDictionary() {
     if (!mExtensionDictionary.isNull()) return Acad::eAlreadyInDb;
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::AddObject, mStub);
     if (es != Acad::eOk) return es;
+    if (database()->impl().handles_exhausted()) return korv_host::DatabaseImpl::kHandlesExhausted;
     auto* dictionary = new AcDbDictionary();
     dictionary->setTreatElementsAsHard(true);
     mExtensionDictionary = database()->impl().add_object(dictionary, objectId());
@@ -357,15 +358,10 @@ Acad::ErrorStatus AcDbEntity::setLayer(const ACHAR* newVal, Adesk::Boolean, bool
     if (db == nullptr) return Acad::eNoDatabase;
     auto* table = korv_host::peek<AcDbLayerTable>(db->layerTableId());
     if (table == nullptr) return Acad::eKeyNotFound;
-    for (const AcDbObjectId& id : table->recordIds()) {
-        auto* record = korv_host::peek<AcDbLayerTableRecord>(id);
-        if (record && !record->isErased() &&
-            korv_host::same_name_ignoring_case(record->nameText(), newVal)) {
-            mLayerId = id;
-            return Acad::eOk;
-        }
-    }
-    return Acad::eKeyNotFound;
+    const AcDbObjectId id = table->findNamed(korv_host::upper_case(newVal), false);
+    if (id.isNull()) return Acad::eKeyNotFound;
+    mLayerId = id;
+    return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean, bool) {

@@ -1,6 +1,7 @@
 // Symbol tables, their records and iterators; block table records and their entities.
 #include <acstring.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
 
@@ -47,15 +48,37 @@ Acad::ErrorStatus AcDbSymbolTable::getIdAt(const ACHAR* entryName, AcDbObjectId&
     recordId.setNull();
     if (entryName == nullptr) return Acad::eInvalidInput;
     if (!require_read(this, "symbol table lookup")) return Acad::eNotOpenForRead;
-    for (const AcDbObjectId& id : mRecordIds) {
+    recordId = findNamed(korv_host::upper_case(entryName), getErasedRecord);
+    return recordId.isNull() ? Acad::eKeyNotFound : Acad::eOk;
+}
+
+void AcDbSymbolTable::appendRecord(AcDbObjectId id, const std::wstring& name) {
+    mPositionsByName[korv_host::upper_case(name)].push_back(mRecordIds.size());
+    mRecordIds.push_back(id);
+}
+
+AcDbObjectId AcDbSymbolTable::findNamed(const std::wstring& folded, bool getErased,
+                                        const AcDbObject* except) const {
+    auto found = mPositionsByName.find(folded);
+    if (found == mPositionsByName.end()) return AcDbObjectId();
+    for (size_t position : found->second) {
+        const AcDbObjectId id = mRecordIds[position];
         auto* record = peek<AcDbSymbolTableRecord>(id);
-        if (record == nullptr || (record->isErased() && !getErasedRecord)) continue;
-        if (korv_host::same_name_ignoring_case(record->nameText(), entryName)) {
-            recordId = id;
-            return Acad::eOk;
-        }
+        if (record == nullptr || record == except || (record->isErased() && !getErased)) continue;
+        return id;
     }
-    return Acad::eKeyNotFound;
+    return AcDbObjectId();
+}
+
+void AcDbSymbolTable::renameRecord(size_t position, const std::wstring& old_name,
+                                   const std::wstring& name) {
+    auto old_entry = mPositionsByName.find(korv_host::upper_case(old_name));
+    if (old_entry != mPositionsByName.end()) {
+        std::erase(old_entry->second, position);
+        if (old_entry->second.empty()) mPositionsByName.erase(old_entry);
+    }
+    std::vector<size_t>& positions = mPositionsByName[korv_host::upper_case(name)];
+    positions.insert(std::lower_bound(positions.begin(), positions.end(), position), position);
 }
 
 Acad::ErrorStatus AcDbSymbolTable::getAt(const ACHAR* entryName, AcDbObjectId& recordId,
@@ -111,8 +134,9 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& recordId, AcDbSymbolTableRe
     Acad::ErrorStatus es =
         korv_host::fault_status(HostOp::AddObject, static_cast<AcDbStub*>(objectId()));
     if (es != Acad::eOk) return es;
+    if (database()->impl().handles_exhausted()) return korv_host::DatabaseImpl::kHandlesExhausted;
     recordId = database()->impl().add_object(pRecord, objectId());
-    mRecordIds.push_back(recordId);
+    appendRecord(recordId, pRecord->nameText());
     return Acad::eOk;
 }
 
@@ -143,14 +167,18 @@ Acad::ErrorStatus AcDbSymbolTableRecord::getName(ACHAR*& pName) const {
 Acad::ErrorStatus AcDbSymbolTableRecord::setName(const ACHAR* pName) {
     assertWriteEnabled();
     if (pName == nullptr || *pName == L'\0') return Acad::eInvalidInput;
-    if (auto* table = peek<AcDbSymbolTable>(ownerId())) {
-        for (const AcDbObjectId& id : table->recordIds()) {
-            auto* other = peek<AcDbSymbolTableRecord>(id);
-            if (other != nullptr && other != this && !other->isErased() &&
-                korv_host::same_name_ignoring_case(other->mName, pName)) {
-                return Acad::eDuplicateRecordName;
-            }
-        }
+    auto* table = peek<AcDbSymbolTable>(ownerId());
+    if (table == nullptr || objectId().isNull()) {
+        mName = pName;
+        return Acad::eOk;
+    }
+    if (!table->findNamed(korv_host::upper_case(pName), false, this).isNull()) {
+        return Acad::eDuplicateRecordName;
+    }
+    const auto& ids = table->recordIds();
+    auto own = std::find(ids.begin(), ids.end(), objectId());
+    if (own != ids.end()) {
+        table->renameRecord(static_cast<size_t>(own - ids.begin()), mName, pName);
     }
     mName = pName;
     return Acad::eOk;

@@ -547,6 +547,7 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& attrId, AcDb
         korv_host::fault_status(HostOp::AppendEntity, static_cast<AcDbStub*>(objectId()));
     if (es != Acad::eOk) return es;
     AcDbDatabase* db = database();
+    if (db->impl().handles_exhausted()) return korv_host::DatabaseImpl::kHandlesExhausted;
     attrId = db->impl().add_object(pAttr, objectId());
     if (pAttr->layerId().isNull()) korv_host::ObjectAccess::set_layer_id(pAttr, db->clayer());
     mAttributeIds.push_back(attrId);

@@ -34,14 +34,7 @@ std::wstring name_of(AcDbObjectId recordId) {
 AcDbObjectId find_record(AcDbObjectId tableId, const std::wstring& name) {
     auto* table = AcDbSymbolTable::cast(peek<AcDbObject>(tableId));
     if (table == nullptr) return AcDbObjectId();
-    for (const AcDbObjectId& id : table->recordIds()) {
-        auto* record = peek<AcDbSymbolTableRecord>(id);
-        if (record && !record->isErased() &&
-            korv_host::same_name_ignoring_case(record->nameText(), name)) {
-            return id;
-        }
-    }
-    return AcDbObjectId();
+    return table->findNamed(korv_host::upper_case(name), false);
 }
 
 // A layer an entity of the file names but the file's layer table lacks is made, as the

@@ -67,7 +67,9 @@ private:
     std::wstring text(const Record& record, int code) const;
 
     // ----- objects -----
-    uint64_t handle_for(const Record& record) { return record.handle ? record.handle : mFresh++; }
+    uint64_t handle_for(const Record& record) { return record.handle ? record.handle : fresh(); }
+    // The next handle no record has; 0 once the handle space is used up.
+    uint64_t fresh() { return mFresh == 0 ? 0 : mFresh++; }
     template <class Make>
     Acad::ErrorStatus with_handle(uint64_t handle, Make make);
     Acad::ErrorStatus make_tables();
@@ -295,7 +297,8 @@ Acad::ErrorStatus Reader::collect_handles() {
     if (found != mHeader.end() && found->second.first < found->second.second) {
         parse_handle(mTags[found->second.first].value, seed);
     }
-    mFresh = std::max({seed, highest + 1, uint64_t{1}});
+    mFresh = highest == UINT64_MAX ? 0 : std::max({seed, highest + 1, uint64_t{1}});
+    mImpl.next_handle = mFresh;
     return Acad::eOk;
 }
 
@@ -313,15 +316,23 @@ Acad::ErrorStatus Reader::make_tables() {
     auto handle_of = [&](const char* name) {
         auto found = mTables.find(name);
         return found != mTables.end() && found->second.first.handle ? found->second.first.handle
-                                                                    : mFresh++;
+                                                                    : fresh();
     };
-    auto* blocks = new AcDbBlockTable();
-    mImpl.block_table = mImpl.add_object(blocks, AcDbObjectId(), handle_of("BLOCK_RECORD"));
-    blocks->close();
-    auto* layers = new AcDbLayerTable();
-    mImpl.layer_table = mImpl.add_object(layers, AcDbObjectId(), handle_of("LAYER"));
-    layers->close();
+    auto add_table = [&](AcDbSymbolTable* table, const char* name) {
+        const AcDbObjectId id = mImpl.add_object(table, AcDbObjectId(), handle_of(name));
+        if (id.isNull()) {
+            delete table;
+        } else {
+            table->close();
+        }
+        return id;
+    };
+    mImpl.block_table = add_table(new AcDbBlockTable(), "BLOCK_RECORD");
+    mImpl.layer_table = add_table(new AcDbLayerTable(), "LAYER");
     mImpl.next_handle = mFresh;
+    if (mImpl.block_table.isNull() || mImpl.layer_table.isNull()) {
+        return DatabaseImpl::kHandlesExhausted;
+    }
     return Acad::eOk;
 }
 
@@ -350,10 +361,14 @@ Acad::ErrorStatus Reader::make_layers() {
     if (table->getAt(ACDB_LAYER_ZERO, mImpl.layer_zero) != Acad::eOk) {
         auto* zero = new AcDbLayerTableRecord();
         zero->setName(ACDB_LAYER_ZERO);
-        mImpl.next_handle = mFresh++;
-        table->add(mImpl.layer_zero, zero);
-        zero->close();
+        mImpl.next_handle = fresh();
+        es = table->add(mImpl.layer_zero, zero);
         mImpl.next_handle = mFresh;
+        if (es != Acad::eOk) {
+            delete zero;
+            return es;
+        }
+        zero->close();
     }
     return Acad::eOk;
 }
@@ -367,7 +382,7 @@ AcDbObjectId Reader::ensure_block(const std::wstring& name) {
     auto* record = new AcDbBlockTableRecord();
     AcDbObjectId id;
     if (record->setName(name.c_str()) != Acad::eOk ||
-        with_handle(mFresh++, [&] { return table->add(id, record); }) != Acad::eOk) {
+        with_handle(fresh(), [&] { return table->add(id, record); }) != Acad::eOk) {
         delete record;
         return {};
     }
@@ -586,7 +601,11 @@ Acad::ErrorStatus Reader::make_objects() {
     }
     if (mImpl.named_objects.isNull()) {
         auto* root = new AcDbDictionary();
-        mImpl.named_objects = mImpl.add_object(root, AcDbObjectId(), mFresh++);
+        mImpl.named_objects = mImpl.add_object(root, AcDbObjectId(), fresh());
+        if (mImpl.named_objects.isNull()) {
+            delete root;
+            return DatabaseImpl::kHandlesExhausted;
+        }
         root->close();
         mImpl.next_handle = mFresh;
     }
@@ -649,7 +668,7 @@ Acad::ErrorStatus Reader::read() {
     for (size_t i = 0; es == Acad::eOk && i < mToFill.size(); ++i) {
         es = fill(mToFill[i].first, mToFill[i].second);
     }
-    mImpl.next_handle = std::max(mImpl.next_handle, mFresh);
+    if (mImpl.next_handle != 0) mImpl.next_handle = std::max(mImpl.next_handle, mFresh);
     return es;
 }
 

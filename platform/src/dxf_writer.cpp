@@ -4,6 +4,7 @@
 #include <dbents.h>
 #include <dbproxy.h>
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 
@@ -31,7 +32,7 @@ public:
     Acad::ErrorStatus write(Tags& out);
 
 private:
-    uint64_t synthetic() { return mNext++; }
+    uint64_t synthetic();
     std::string handle(uint64_t value) const { return format_handle(value); }
     std::string handle(const AcDbObjectId& id) const { return format_handle(id.handle()); }
     void tag(Tags& out, int code, std::string value) { out.push_back({code, std::move(value)}); }
@@ -100,6 +101,17 @@ std::wstring Writer::dxf_name(const AcDbObject* object) {
     }
     ++mClasses[name].count;
     return name;
+}
+
+// A handle for what the file needs and the database holds no object for (table heads,
+// layouts, the root dictionaries): from the database's next handle on and, once the handle
+// space is used up, through the gaps below it; never one a resident object has.
+uint64_t Writer::synthetic() {
+    const auto& resident = mDb->impl().by_handle;
+    for (;; ++mNext) {
+        if (mNext == 0) mNext = 1;
+        if (resident.count(mNext) == 0) return mNext++;
+    }
 }
 
 Acad::ErrorStatus Writer::write_object(Tags& out, AcDbObjectId id) {
@@ -202,7 +214,8 @@ void Writer::open_table(Tags& out, const char* name, uint64_t own, size_t count)
     tag(out, 5, handle(own));
     tag(out, 330, "0");
     tag(out, 100, "AcDbSymbolTable");
-    tag(out, 70, std::to_string(count));
+    // A 16-bit field that readers take as a hint: a larger table gives the largest value.
+    tag(out, 70, std::to_string(std::min<size_t>(count, 32767)));
 }
 
 void Writer::write_line_types(Tags& out) {

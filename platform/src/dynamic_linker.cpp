@@ -14,7 +14,7 @@ struct Registrations {
 };
 
 Registrations& registrations() {
-    static Registrations instance;
+    static auto& instance = *new Registrations;
     return instance;
 }
 
@@ -41,7 +41,7 @@ bool AcRxDynamicLinker::registerAppMDIAware(void* appId) const {
 }
 
 AcRxDynamicLinker* acrxDynamicLinkerPtr() {
-    static HostDynamicLinker linker;
+    static auto& linker = *new HostDynamicLinker;
     return &linker;
 }
 

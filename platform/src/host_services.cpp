@@ -18,14 +18,14 @@ AcRxClass* AcDbObjectId::objectClass() const {
 }
 
 AcDbHostApplicationServices* acdbHostApplicationServices() {
-    static AcDbHostApplicationServices services;
+    static auto& services = *new AcDbHostApplicationServices;
     return &services;
 }
 
 namespace korv_host {
 
 HostDocManager& doc_manager() {
-    static HostDocManager manager;
+    static auto& manager = *new HostDocManager;
     return manager;
 }
 

@@ -70,8 +70,14 @@ public:
     std::vector<std::unique_ptr<AcDbDatabase>> xref_databases;
 
     // Makes the object resident with a new handle (or the given one) and opens it for
-    // write, as the host leaves a freshly added object.
+    // write, as the host leaves a freshly added object. The null id, and nothing done, when
+    // no handle is left.
     AcDbObjectId add_object(AcDbObject* object, AcDbObjectId owner, Adesk::UInt64 handle = 0);
+    // Handles are never given twice: once the last one (FFFFFFFFFFFFFFFF) is taken,
+    // next_handle is 0 and no new object can enter the database.
+    bool handles_exhausted() const { return next_handle == 0; }
+    // The status the host's add operations refuse a new object with then.
+    static constexpr Acad::ErrorStatus kHandlesExhausted = Acad::eOutOfRange;
 };
 
 std::vector<AcDbDatabase*>& live_databases();

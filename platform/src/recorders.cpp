@@ -14,12 +14,12 @@ namespace host_test {
 namespace {
 
 std::vector<AssertionReport>& reports() {
-    static std::vector<AssertionReport> instance;
+    static auto& instance = *new std::vector<AssertionReport>;
     return instance;
 }
 
 std::vector<HostCall>& calls() {
-    static std::vector<HostCall> instance;
+    static auto& instance = *new std::vector<HostCall>;
     return instance;
 }
 

@@ -7,7 +7,7 @@
 namespace korv_host {
 namespace {
 std::vector<host_test::SideDataFiler>& filers() {
-    static std::vector<host_test::SideDataFiler> instance;
+    static auto& instance = *new std::vector<host_test::SideDataFiler>;
     return instance;
 }
 }  // namespace

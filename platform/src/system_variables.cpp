@@ -36,7 +36,7 @@ Table defaults() {
 }
 
 Table& table() {
-    static Table instance = defaults();
+    static auto& instance = *new Table(defaults());
     return instance;
 }
 

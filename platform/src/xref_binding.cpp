@@ -19,7 +19,7 @@ constexpr size_t kMaxNesting = 16;
 // The drawings being loaded right now, outermost first: a reference to one of them would
 // load forever.
 std::vector<std::string>& loading() {
-    static std::vector<std::string> files;
+    static auto& files = *new std::vector<std::string>;
     return files;
 }
 

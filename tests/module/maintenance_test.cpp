@@ -184,6 +184,15 @@ TEST_F(MaintenanceTest, AddedMembersJoinTheInventoryAndRaiseTheNextName) {
     EXPECT_TRUE(add_open(KORVadd_brace, br5));
     EXPECT_EQ(KORVget_new_brace_name(), L"BR6");
     EXPECT_EQ(braces(), "BR5");
+
+    // At the largest number a name can carry, the next name goes on counting; a larger
+    // number in a name counts as that largest one.
+    EXPECT_TRUE(
+        add_open(KORVadd_brace, member(Kind::kBrace, L"BR2147483647", {0, 1, 0}, {5, 1, 3})));
+    EXPECT_EQ(KORVget_new_brace_name(), L"BR2147483648");
+    EXPECT_TRUE(
+        add_open(KORVadd_column, member(Kind::kColumn, L"C99999999999", {0, 2, 0}, {0, 2, 3})));
+    EXPECT_EQ(KORVget_new_column_name(), L"C2147483648");
     EXPECT_EQ(host_test::assertion_summary(), "");
 }
 

@@ -623,6 +623,26 @@ TEST_F(RegionQueryTest, ElevationBoundsExcludeTheirExactEdgesAndCompareEachKinds
     EXPECT_EQ(host_test::assertion_summary(), "");
 }
 
+// A referenced brace is judged by its own top, in its own drawing, with the bounds moved
+// there: BRC rises from 0 to 4 in CORE, from 10 to 14 here.
+TEST_F(RegionQueryTest, ABraceOfARaisedReferenceIsJudgedByItsOwnTop) {
+    open_plan();
+    drawing_->insert(attach_core([](DrawingBuilder& core) {
+                         member(core, Kind::kBrace, L"BRC", {0, 5, 0}, {5, 5, 4});
+                     }),
+                     {{3, 0, 10}});
+    auto between = [](bool has_lower, double lower, bool has_upper, double upper) {
+        Results r;
+        EXPECT_TRUE(KORVfind_braces_between_elevs(has_lower, lower, has_upper, upper, r));
+        return names(r);
+    };
+    EXPECT_EQ(between(true, 13.9, false, 0), "BRC@CORE");
+    EXPECT_EQ(between(true, 14.1, false, 0), "");
+    EXPECT_EQ(between(false, 0, true, 14.1), "BRC@CORE");
+    EXPECT_EQ(between(false, 0, true, 13.9), "");
+    EXPECT_EQ(host_test::assertion_summary(), "");
+}
+
 TEST_F(RegionQueryTest, LateralBeamsComeOnlyFromReferencesWithAnInclusiveUpperBound) {
     open_plan();
     beam(L"OB", {0, 0, 13}, {10, 0, 13}, true);  // the drawing's own: never listed

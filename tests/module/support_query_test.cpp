@@ -301,6 +301,10 @@ TEST_F(SupportQueryTest, ReferencedMembersMatchWithinTheirOwnDrawingsTolerance) 
     EXPECT_EQ(connecting({5, 0, 0}), "");
     EXPECT_EQ(connecting({20.006, 5, 3}, AcDbObjectId(), insert), "B7@CORE");
     EXPECT_EQ(connecting({20.02, 5, 3}, AcDbObjectId(), insert), "");
+    // B7's start (0, 0, 3) stands at (20, 0, 3); where the insert would move that point again,
+    // (20, 20, 3), nothing starts.
+    EXPECT_EQ(connecting({20, 0.004, 3}, AcDbObjectId(), insert), "B7@CORE");
+    EXPECT_EQ(connecting({20, 20, 3}, AcDbObjectId(), insert), "");
 
     // Over random placements of the insert: found inside the tolerance, not outside it.
     std::mt19937 random(static_cast<unsigned>(::testing::UnitTest::GetInstance()->random_seed()));

@@ -4,6 +4,7 @@
 #include <host_test/module_loader.h>
 
 #include <fstream>
+#include <list>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -152,4 +153,33 @@ TEST(ModuleLoad, ItsDocumentExportsWorkAsTheHostCallsThem) {
     EXPECT_FALSE(has_changed());
     EXPECT_EQ(host_test::assertion_summary(), "");
     host_test::reset_host();
+}
+
+// The process ends with documents alive and their inventories built: with the module still
+// loaded, and after the module was unloaded while a document stayed open. Both exits are
+// clean, whatever order the host, the library and the module go in.
+TEST(ModuleLoad, TheProcessEndsCleanlyWithDocumentsAliveLoadedOrUnloaded) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const bool unload : {false, true}) {
+        EXPECT_EXIT(
+            {
+                host_test::LoadedModule module(KORV_MODULE_PATH);
+                auto database = host_test::new_drawing();
+                host_test::DrawingBuilder drawing(database.get());
+                drawing.insert(
+                    drawing.attach_xref(L"CORE", L"C:/core.dwg", host_test::new_drawing()),
+                    {{10, 0, 0}});
+                AcApDocument* document =
+                    host_test::add_document(std::move(database), L"C:/main.dwg");
+                host_test::set_current_document(document);
+                host_test::set_working_database(document->database());
+                std::list<AcDbObjectId> ids;
+                if (!module.function<bool(std::list<AcDbObjectId>&)>("KORVget_columns")(ids))
+                    std::exit(3);
+                if (unload) module.unload();
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(0), "")
+            << (unload ? "unloaded" : "loaded");
+    }
 }

@@ -136,4 +136,66 @@ TEST_F(DxfBadFiles, ForeignFilesReadAndUnknownEntitiesAreWrittenBackUnchanged) {
     EXPECT_EQ(drawing_dump::dump_drawing(&again), seen);
 }
 
+// A drawing whose handles are used up, by its seed or by its highest handle, reads; the
+// last handle goes once, after it a new object is refused, and what is saved reads back
+// as it was.
+TEST_F(DxfBadFiles, UsedUpHandlesAreNeverGivenTwice) {
+    {
+        AcDbDatabase db(true, true);
+        ASSERT_EQ(db.saveAs(folder.wpath("good.dxf").c_str()), Acad::eOk);
+    }
+    const std::string good = dxf_files::read_text(folder.path("good.dxf"));
+    const std::string seed_tag = "$HANDSEED\n  5\n", entities_tag = "  2\nENTITIES\n";
+    ASSERT_NE(good.find(seed_tag), std::string::npos);
+    ASSERT_NE(good.find(entities_tag), std::string::npos);
+    const size_t seed = good.find(seed_tag) + seed_tag.size();
+    const size_t entities = good.find(entities_tag) + entities_tag.size();
+    const std::string last = "FFFFFFFFFFFFFFFF";
+    const struct {
+        const char* what;
+        std::string text;
+        int added;  // new objects that still get a handle
+    } cases[] = {
+        {"seed", good.substr(0, seed) + last + good.substr(good.find('\n', seed)), 1},
+        {"highest handle",
+         good.substr(0, entities) + "  0\nLINE\n  5\n" + last +
+             "\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n" + good.substr(entities),
+         0},
+    };
+    for (const auto& c : cases) {
+        AcDbDatabase db(false, true);
+        ASSERT_EQ(read_text(c.text, db), Acad::eOk) << c.what;
+        std::vector<Adesk::UInt64> handles;
+        {
+            AcDbBlockTable* table = nullptr;
+            ASSERT_EQ(db.getBlockTable(table, AcDb::kForRead), Acad::eOk);
+            AcDbBlockTableRecord* space = nullptr;
+            const Acad::ErrorStatus opened = table->getAt(ACDB_MODEL_SPACE, space, AcDb::kForWrite);
+            table->close();
+            ASSERT_EQ(opened, Acad::eOk);
+            for (int i = 0; i < 2; ++i) {
+                auto* line = new AcDbLine(AcGePoint3d(i, 0, 0), AcGePoint3d(i, 1, 0));
+                AcDbObjectId id;
+                const Acad::ErrorStatus es = space->appendAcDbEntity(id, line);
+                EXPECT_EQ(es, i < c.added ? Acad::eOk : Acad::eOutOfRange) << c.what << i;
+                if (es != Acad::eOk) {
+                    EXPECT_TRUE(id.isNull());
+                    delete line;
+                    continue;
+                }
+                handles.push_back(static_cast<Adesk::UInt64>(id.handle()));
+                line->close();
+            }
+            space->close();
+        }
+        EXPECT_EQ(handles, std::vector<Adesk::UInt64>(c.added, ~Adesk::UInt64{0})) << c.what;
+        const std::string seen = drawing_dump::dump_drawing(&db);
+        ASSERT_EQ(db.saveAs(folder.wpath("again.dxf").c_str()), Acad::eOk) << c.what;
+        AcDbDatabase again(false, true);
+        ASSERT_EQ(again.readDwgFile(folder.wpath("again.dxf").c_str()), Acad::eOk) << c.what;
+        EXPECT_EQ(drawing_dump::dump_drawing(&again), seen) << c.what;
+        expect_host_clean();
+    }
+}
+
 }  // namespace

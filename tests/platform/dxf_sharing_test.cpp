@@ -81,4 +81,28 @@ TEST_F(DxfSharing, AFailedSaveLeavesTheFileOnDiskAsItWas) {
     EXPECT_EQ(other->getFilename(name), Acad::eNotApplicable);
 }
 
+// A save through a symbolic link (relative, then a link to that link) writes the file it
+// leads to and leaves the links links; the file keeps its mode. A loop of links is refused.
+TEST_F(DxfSharing, ASaveGoesThroughLinksAndKeepsTheFilesMode) {
+    namespace fs = std::filesystem;
+    fs::create_directory(folder.path("sub"));
+    fs::create_symlink("../held.dxf", folder.path("sub/link.dxf"));
+    fs::create_symlink(folder.path("sub/link.dxf"), folder.path("outer.dxf"));
+    fs::permissions(folder.path("held.dxf"),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    auto other = host_test::new_drawing();
+    host_test::DrawingBuilder(other.get())
+        .add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(7, 7, 7)));
+    for (const char* link : {"sub/link.dxf", "outer.dxf"}) {
+        ASSERT_EQ(other->saveAs(folder.wpath(link).c_str()), Acad::eOk) << link;
+        EXPECT_TRUE(fs::is_symlink(folder.path(link))) << link;
+        EXPECT_NE(dxf_files::read_text(folder.path("held.dxf")), original) << link;
+        EXPECT_EQ(fs::status(folder.path("held.dxf")).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    }
+    fs::create_symlink("loop.dxf", folder.path("loop.dxf"));
+    EXPECT_EQ(other->saveAs(folder.wpath("loop.dxf").c_str()), Acad::eFileAccessErr);
+    EXPECT_TRUE(fs::is_symlink(folder.path("loop.dxf")));
+}
+
 }  // namespace

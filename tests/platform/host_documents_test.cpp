@@ -68,3 +68,23 @@ TEST_F(HostDocumentsTest, DestroyingTheCurrentDocumentClearsCurrent) {
 }
 
 }  // namespace
+
+// The process may end while documents, their databases, open objects and references are
+// alive, whichever part of the host was made first: the exit is clean.
+TEST_F(HostDocumentsTest, TheProcessEndsCleanlyWithDocumentsAlive) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            AcApDocument* tower =
+                host_test::add_document(host_test::new_drawing(), L"C:/jobs/tower.dwg");
+            host_test::set_current_document(tower);
+            host_test::set_working_database(tower->database());
+            host_test::DrawingBuilder main(tower->database());
+            main.insert(main.attach_xref(L"CORE", L"C:/jobs/core.dwg", host_test::new_drawing()),
+                        {{10, 0, 0}});
+            AcDbBlockTable* table = nullptr;
+            tower->database()->getBlockTable(table, AcDb::kForRead);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}

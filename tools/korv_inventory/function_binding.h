@@ -321,11 +321,15 @@ struct BoundSignature<R(P...), B...> {
         record["arguments"] = arguments;
         auto* function = context.module.template function<R(P...)>(symbol);
         auto run = [&](auto&... binding) { return function(binding.get()...); };
+        if (context.before_call) context.before_call();
         if constexpr (std::is_void_v<R>) {
             std::apply(run, bindings);
+            if (context.after_call) context.after_call();
             record["returned"] = nullptr;
         } else {
-            record["returned"] = returned_json(std::apply(run, bindings));
+            auto returned = std::apply(run, bindings);
+            if (context.after_call) context.after_call();
+            record["returned"] = returned_json(returned);
         }
         Json outputs = Json::object();
         std::apply([&](auto&... binding) { (binding.report(outputs), ...); }, bindings);

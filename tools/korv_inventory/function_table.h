@@ -40,6 +40,11 @@ struct CallContext {
     const host_test::LoadedModule& module;
     const DrawingSession& drawing;
     std::wstring drawing_name;  // for the functions that take one; the drawing's by default
+    // Run right before and right after the module's function itself, once the arguments
+    // are bound and before the outputs are described (a test arms failures for the call
+    // alone). Not run after a call that throws.
+    std::function<void()> before_call = {};
+    std::function<void()> after_call = {};
 };
 
 struct ExportedFunction {

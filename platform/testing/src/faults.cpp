@@ -27,10 +27,11 @@ struct FaultState {
     long operations = 0;
     long countdown = -1;  // successes left before the count-down fault; -1 when unarmed
     int countdown_status = 0;
+    long library_countdown = -1;  // library calls left before the throw; -1 when unarmed
 };
 
 FaultState& state() {
-    static FaultState instance;
+    static auto& instance = *new FaultState;
     return instance;
 }
 
@@ -99,14 +100,23 @@ long host_operation_count() {
 
 int armed_fault_count() {
     return static_cast<int>(state().rules.size() + state().library_rules.size()) +
-           (state().countdown >= 0 ? 1 : 0);
+           (state().countdown >= 0 ? 1 : 0) + (state().library_countdown >= 0 ? 1 : 0);
 }
 
 void throw_in_library(const std::string& call, int nth, AcDbObjectId subject) {
     state().library_rules.push_back({call, subject, nth < 1 ? 1 : nth});
 }
 
+void throw_in_library_after(long calls) {
+    state().library_countdown = calls < 0 ? 0 : calls;
+}
+
 void library_call_point(const char* call, AcDbObjectId subject) {
+    if (state().library_countdown == 0) {
+        state().library_countdown = -1;
+        throw std::runtime_error(std::string("injected library failure in ") + call);
+    }
+    if (state().library_countdown > 0) --state().library_countdown;
     auto& rules = state().library_rules;
     for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
         if (rule->call != call || (!rule->subject.isNull() && rule->subject != subject)) continue;

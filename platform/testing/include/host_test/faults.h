@@ -60,6 +60,9 @@ int armed_fault_count();
 // The nth next call named `call` of the library stand-in (on that member, when one is
 // given) throws std::runtime_error.
 void throw_in_library(const std::string& call, int nth = 1, AcDbObjectId subject = {});
+// Count-down over the library's call points: the first `calls` pass, the next one throws
+// std::runtime_error, whichever call it is.
+void throw_in_library_after(long calls);
 // Called by the library stand-in at each call point; throws when armed for it.
 void library_call_point(const char* call, AcDbObjectId subject);
 
