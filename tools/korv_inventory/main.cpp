@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "drawing_picture.h"
 #include "install_layout.h"
 #include "inventory_module.h"
 
@@ -97,6 +98,21 @@ int main(int argc, char** argv) {
     list_command->add_flag("--json", list_json, "Write JSON for scripts");
     list_command->footer(footer("Example:\n  korv-inventory list-functions"));
 
+    korv_tool::DrawOptions draw;
+    CLI::App* draw_command = app.add_subcommand(
+        "draw", "A picture of the drawing's model space, paper space or one block");
+    draw_command->add_option("drawing", draw.drawing, "The drawing file (DXF)")->required();
+    draw_command->add_option("-o,--output", draw.output, "The picture: FILE.svg, .png or .pdf")
+        ->required();
+    draw_command->add_option("--space", draw.space, "model (default) or paper")
+        ->check(CLI::IsMember({"model", "paper"}));
+    draw_command->add_option("--block", draw.block, "Draw this block definition instead");
+    draw_command->add_option("--size", draw.size, "Pixels of the longer side (default 1600)");
+    draw_command->footer(
+        footer("Examples:\n  korv-inventory draw samples/building.dxf -o plan.png\n"
+               "  korv-inventory draw samples/building.dxf --space paper -o "
+               "sheet.pdf"));
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -110,6 +126,7 @@ int main(int argc, char** argv) {
             if (query_command->parsed())
                 return korv_tool::run_query(module_path(), query, std::cout);
             if (list_command->parsed()) return korv_tool::run_list_functions(list_json, std::cout);
+            if (draw_command->parsed()) return korv_tool::run_draw(draw, std::cout);
             return korv_tool::run_tour(
                 module_path(),
                 korv_tool::installed_or_built(KORV_INSTALLED_SAMPLE, KORV_SAMPLE_DRAWING),
