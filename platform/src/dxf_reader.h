@@ -26,11 +26,15 @@
 #pragma once
 
 #include <dbmain.h>
+#include <host_test/read_repairs.h>
 
 #include <string_view>
+#include <vector>
 
 namespace korv_host::dxf {
 
-Acad::ErrorStatus read_database(AcDbDatabase* db, std::string_view text);
+// Repairs made on the way are listed in file order (emptied when the read fails).
+Acad::ErrorStatus read_database(AcDbDatabase* db, std::string_view text,
+                                std::vector<host_test::ReadRepair>& repairs);
 
 }  // namespace korv_host::dxf
