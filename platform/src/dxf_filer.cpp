@@ -1,8 +1,6 @@
 // The host's DXF filers: items to tags when writing, tags to result buffers when reading.
 #include "dxf_filer.h"
 
-#include <algorithm>
-
 #include "ads_names.h"
 #include "text.h"
 
@@ -165,11 +163,7 @@ bool InFiler::atSubclassData(const ACHAR* subClassName) {
 }
 
 void InFiler::note(size_t index, std::string what) {
-    if (mContext.repairs == nullptr ||
-        std::find(mNoted.begin(), mNoted.end(), index) != mNoted.end()) {
-        return;
-    }
-    mNoted.push_back(index);
+    if (mContext.repairs == nullptr || !mContext.noted.insert(index).second) return;
     mContext.repairs->push_back({std::move(what), mTags[index].line, mHandle, mTags[index].code});
 }
 

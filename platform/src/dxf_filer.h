@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "dxf_tags.h"
@@ -51,6 +52,9 @@ struct ReadContext {
     // host does not keep); false for a handle that no object of the file has.
     std::function<bool(uint64_t handle, AcDbObjectId& id)> resolve;
     std::vector<host_test::ReadRepair>* repairs = nullptr;
+    // The tags noted so far: data read more than once, or read by the reader and then by
+    // the object, is noted once.
+    std::unordered_set<size_t> noted;
     // Files of release 12 and before have no subclass markers: each class then reads its
     // groups from the whole of the object's data, where they stand.
     bool markers_optional = false;
@@ -59,7 +63,7 @@ struct ReadContext {
 class InFiler : public AcDbDxfFiler {
 public:
     InFiler(AcDbDatabase* database, const Tags& tags, size_t begin, size_t end, uint64_t handle,
-            const ReadContext& context)
+            ReadContext& context)
         : mDatabase(database),
           mTags(tags),
           mBegin(begin),
@@ -106,10 +110,9 @@ private:
     size_t mEnd;
     uint64_t mHandle;
     size_t mLastItem = SIZE_MAX;
-    const ReadContext& mContext;
+    ReadContext& mContext;
     bool mUnmarked = false;
-    std::vector<size_t> mNoted;  // tags already noted (unmarked data is read more than once)
-    std::wstring mText;          // the string of the last item read
+    std::wstring mText;  // the string of the last item read
     Acad::ErrorStatus mStatus = Acad::eOk;
 };
 

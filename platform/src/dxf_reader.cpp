@@ -134,6 +134,7 @@ std::wstring Reader::block_name(const Record& begin) const {
 }
 
 void Reader::note(size_t index, uint64_t handle, std::string what) {
+    if (!mContext.noted.insert(index).second) return;
     const Tag& tag = mTags[index];
     mRepairs.push_back({std::move(what), tag.line, handle, tag.code});
 }

@@ -4,16 +4,16 @@
 
 #include <filesystem>
 
+#include "arguments.h"
 #include "describe.h"
 #include "output.h"
+#include "text.h"
 
 namespace korv_tool {
 namespace {
 
 std::string hex(uint64_t value) {
-    char text[20];
-    std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(value));
-    return text;
+    return format_object_address(AcDbHandle(static_cast<Adesk::UInt64>(value)), L"");
 }
 
 Json repairs_json(const std::vector<host_test::ReadRepair>& repairs) {
