@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text.h"
+
 namespace korv_host::dxf {
 
 ValueType value_type(int code) {
@@ -191,25 +193,6 @@ std::string format_handle(uint64_t value) {
 
 namespace {
 
-void append_utf8(std::string& out, uint32_t code) {
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // The escape \U+ at text[i], if one is there: its character and its length. Eight digits
 // are taken only where they name a character beyond the basic plane (the first four are
 // 0000-0010): a four-digit escape followed by hexadecimal text stays that.
@@ -236,7 +219,7 @@ bool unicode_escape(std::string_view text, size_t i, uint32_t& code, size_t& len
 }  // namespace
 
 std::string latin1_to_utf8(std::string_view text) {
-    std::string out;
+    std::wstring out;  // code points
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         uint32_t code = static_cast<unsigned char>(text[i]);
@@ -251,10 +234,11 @@ std::string latin1_to_utf8(std::string_view text) {
                 length += low_length;
             }
         }
-        append_utf8(out, code);
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
+        out += static_cast<wchar_t>(code);
         i += length;
     }
-    return out;
+    return narrow(out);
 }
 
 }  // namespace korv_host::dxf
