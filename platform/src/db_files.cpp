@@ -55,6 +55,7 @@ void clear_database(korv_host::DatabaseImpl& impl) {
     impl.next_handle = 1;
     impl.block_table = impl.layer_table = impl.named_objects = impl.layer_zero = AcDbObjectId();
     impl.input.release();
+    impl.read_repairs.clear();
 }
 
 Acad::ErrorStatus read_all(int fd, std::string& text) {
@@ -170,7 +171,7 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode shmo
     if ((es = read_all(lock.fd(), text)) != Acad::eOk) return es;
     clear_database(*mImpl);
     try {
-        es = korv_host::dxf::read_database(this, text);
+        es = korv_host::dxf::read_database(this, text, mImpl->read_repairs);
     } catch (...) {
         es = Acad::eDwgNeedsRecovery;  // a class's own reading gave up: the file is not sound
     }

@@ -121,10 +121,12 @@ Acad::ErrorStatus InFiler::readResBuf(resbuf* pRb) {
         case ValueType::ObjectRef: {
             uint64_t handle = 0;
             AcDbObjectId id;
-            if (!parse_handle(tag.value, handle)) return fail(Acad::eBadDxfSequence);
-            if (handle != 0 && mResolver) {
-                Acad::ErrorStatus es = mResolver(handle, id);
-                if (es != Acad::eOk) return fail(es);
+            if (!parse_handle(tag.value, handle)) {
+                note(mLastItem, tag.value.empty() ? "empty reference read as none"
+                                                  : "reference that is no handle read as none");
+            } else if (handle != 0 && mContext.resolve && !mContext.resolve(handle, id)) {
+                note(mLastItem, "reference to " + format_handle(handle) +
+                                    ", which no object has, read as none");
             }
             id_to_name(id, pRb->resval.rlname);
             break;
@@ -147,11 +149,22 @@ Acad::ErrorStatus InFiler::pushBackItem() {
 }
 
 bool InFiler::atSubclassData(const ACHAR* subClassName) {
-    if (subClassName == nullptr || atEndOfObject() || mTags[mPos].code != 100) return false;
-    if (widen(mTags[mPos].value) != subClassName) return false;
-    ++mPos;
-    mLastItem = SIZE_MAX;
+    if (subClassName == nullptr) return false;
+    if (!atEndOfObject() && mTags[mPos].code == 100) {
+        if (widen(mTags[mPos].value) != subClassName) return false;
+        ++mPos;
+        mLastItem = SIZE_MAX;
+        return true;
+    }
+    if (!mContext.markers_optional) return false;
+    rewind();
+    mUnmarked = true;
     return true;
+}
+
+void InFiler::note(size_t index, std::string what) {
+    if (mContext.repairs == nullptr || !mContext.noted.insert(index).second) return;
+    mContext.repairs->push_back({std::move(what), mTags[index].line, mHandle, mTags[index].code});
 }
 
 bool InFiler::readRaw(Tag& tag) {

@@ -4,8 +4,12 @@
 
 #include <dbfiler.h>
 
+#include <host_test/read_repairs.h>
+
 #include <functional>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "dxf_tags.h"
 
@@ -41,22 +45,32 @@ private:
     Acad::ErrorStatus mStatus = Acad::eOk;
 };
 
-// Turns a handle met in the file into the id of the object made for it: eOk with the id
-// (null for "0" and for objects of the file the host does not keep), or eDwgNeedsRecovery
-// for a handle that names nothing in the file.
-using HandleResolver = std::function<Acad::ErrorStatus(uint64_t handle, AcDbObjectId& id)>;
+// What reading an object's tags needs from the reader: how handles of the file become ids,
+// where repairs are noted, and whether the file's objects carry subclass markers.
+struct ReadContext {
+    // true with the id of the object made for the handle (null for objects of the file the
+    // host does not keep); false for a handle that no object of the file has.
+    std::function<bool(uint64_t handle, AcDbObjectId& id)> resolve;
+    std::vector<host_test::ReadRepair>* repairs = nullptr;
+    // The tags noted so far: data read more than once, or read by the reader and then by
+    // the object, is noted once.
+    std::unordered_set<size_t> noted;
+    // Files of release 12 and before have no subclass markers: each class then reads its
+    // groups from the whole of the object's data, where they stand.
+    bool markers_optional = false;
+};
 
-// Reads the tags [begin, end) of one object. The object's own data ends at `end` or at
-// its first extended-data tag (1001), unless raw reading walks on past it.
 class InFiler : public AcDbDxfFiler {
 public:
-    InFiler(AcDbDatabase* database, const Tags& tags, size_t begin, size_t end,
-            HandleResolver resolver)
+    InFiler(AcDbDatabase* database, const Tags& tags, size_t begin, size_t end, uint64_t handle,
+            ReadContext& context)
         : mDatabase(database),
           mTags(tags),
+          mBegin(begin),
           mPos(begin),
           mEnd(end),
-          mResolver(std::move(resolver)) {}
+          mHandle(handle),
+          mContext(context) {}
 
     Acad::ErrorStatus filerStatus() const override { return mStatus; }
     AcDb::FilerType filerType() const override { return AcDb::kFileFiler; }
@@ -79,15 +93,25 @@ public:
     // The next tag as it is in the file, object boundaries aside; false at the end.
     bool readRaw(Tag& tag);
     size_t position() const { return mPos; }
+    // True once a class read its data from the object's start for want of its marker.
+    bool readWithoutMarkers() const { return mUnmarked; }
+    void rewind() {
+        mPos = mBegin;
+        mLastItem = SIZE_MAX;
+    }
 
 private:
     Acad::ErrorStatus fail(Acad::ErrorStatus status);
+    void note(size_t index, std::string what);
     AcDbDatabase* mDatabase;
     const Tags& mTags;
+    size_t mBegin;
     size_t mPos;
     size_t mEnd;
+    uint64_t mHandle;
     size_t mLastItem = SIZE_MAX;
-    HandleResolver mResolver;
+    ReadContext& mContext;
+    bool mUnmarked = false;
     std::wstring mText;  // the string of the last item read
     Acad::ErrorStatus mStatus = Acad::eOk;
 };

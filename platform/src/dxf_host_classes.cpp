@@ -264,9 +264,9 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* filer) {
         return Acad::eOk;
     });
     if (es != Acad::eOk) return es;
-    if (mBlockId.isNull() || mScale.sx == 0.0 || mScale.sy == 0.0 || mScale.sz == 0.0) {
-        return filer->setError(Acad::eBadDxfSequence, L"insert without block or with zero scale");
-    }
+    // A zero scale is kept, as the host keeps it: such inserts are common in other
+    // programs' drawings (a flat block scaled 0 in Z) and show nothing wrong in plan.
+    if (mBlockId.isNull()) return filer->setError(Acad::eBadDxfSequence, L"insert without block");
     mPosition = korv_host::Ocs(mNormal).to_world(ocs_position);
     return Acad::eOk;
 }
@@ -322,7 +322,8 @@ Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* filer) {
         return Acad::eOk;
     });
     if (es != Acad::eOk) return es;
-    if (!(mRadius > 0.0)) return filer->setError(Acad::eBadDxfSequence, L"arc without radius");
+    // A zero radius (a point drawn as an arc) is kept, as the host keeps it.
+    if (mRadius < 0.0) return filer->setError(Acad::eBadDxfSequence, L"arc of negative radius");
     mCenter = korv_host::Ocs(mNormal).to_world(ocs_center);
     return Acad::eOk;
 }
@@ -364,8 +365,17 @@ Acad::ErrorStatus AcDbProxyEntity::dxfInFields(AcDbDxfFiler* filer) {
     Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
     if (es != Acad::eOk) return es;
     auto* in = dynamic_cast<korv_host::dxf::InFiler*>(filer);
+    if (in == nullptr) return Acad::eOk;
+    // Without subclass markers the common part read the whole object: the kept data is then
+    // everything but the groups the common part writes back itself.
+    bool common = in->readWithoutMarkers();
+    if (common) in->rewind();
     korv_host::dxf::Tag tag;
-    while (in != nullptr && in->readRaw(tag))
-        mItems.push_back({tag.code, korv_host::widen(tag.value)});
+    while (in->readRaw(tag)) {
+        if (tag.code == 0) common = false;  // the vertices or attributes that follow
+        const bool written = tag.code == 5 || tag.code == 8 || tag.code == 62 || tag.code == 67 ||
+                             tag.code == 330 || tag.code == 370;
+        if (!(common && written)) mItems.push_back({tag.code, korv_host::widen(tag.value)});
+    }
     return Acad::eOk;
 }

@@ -50,7 +50,8 @@ struct Opened {
 
 class Reader {
 public:
-    Reader(AcDbDatabase* db, Tags tags) : mDb(db), mImpl(db->impl()), mTags(std::move(tags)) {}
+    Reader(AcDbDatabase* db, Tags tags, std::vector<host_test::ReadRepair>& repairs)
+        : mDb(db), mImpl(db->impl()), mTags(std::move(tags)), mRepairs(repairs) {}
     Acad::ErrorStatus read();
 
 private:
@@ -65,6 +66,8 @@ private:
     Acad::ErrorStatus collect_handles();
     const Tag* find(const Record& record, int code) const;
     std::wstring text(const Record& record, int code) const;
+    std::wstring block_name(const Record& begin) const;
+    void note(size_t index, uint64_t handle, std::string what);
 
     // ----- objects -----
     uint64_t handle_for(const Record& record) { return record.handle ? record.handle : fresh(); }
@@ -85,11 +88,14 @@ private:
     AcDbObjectId owner_in_entities(const Record& record);
     Acad::ErrorStatus fill(AcDbObjectId id, const Record& record);
     Acad::ErrorStatus read_side_data(AcDbObject* object, const Record& record);
-    Acad::ErrorStatus resolve(uint64_t handle, AcDbObjectId& id) const;
+    void hoist_common_groups(const Record& record, uint64_t handle);
+    bool resolve(uint64_t handle, AcDbObjectId& id) const;
 
     AcDbDatabase* mDb;
     DatabaseImpl& mImpl;
     Tags mTags;
+    std::vector<host_test::ReadRepair>& mRepairs;
+    ReadContext mContext;
     std::map<std::string, std::pair<size_t, size_t>> mHeader;  // $NAME -> value tag range
     std::map<std::wstring, ClassInfo> mClasses;                // by upper-case DXF name
     std::map<std::string, std::pair<Record, std::vector<Record>>> mTables;
@@ -120,6 +126,21 @@ std::wstring Reader::text(const Record& record, int code) const {
     return tag ? widen(tag->value) : std::wstring();
 }
 
+// A block's name; files of release 12 name the two spaces' blocks $MODEL_SPACE and
+// $PAPER_SPACE.
+std::wstring Reader::block_name(const Record& begin) const {
+    const std::wstring name = text(begin, 2);
+    if (upper_case(name) == L"$MODEL_SPACE") return ACDB_MODEL_SPACE;
+    if (upper_case(name) == L"$PAPER_SPACE") return ACDB_PAPER_SPACE;
+    return name;
+}
+
+void Reader::note(size_t index, uint64_t handle, std::string what) {
+    if (!mContext.noted.insert(index).second) return;
+    const Tag& tag = mTags[index];
+    mRepairs.push_back({std::move(what), tag.line, handle, tag.code});
+}
+
 Acad::ErrorStatus Reader::split_records(size_t begin, size_t end, std::vector<Record>& records) {
     for (size_t i = begin; i < end;) {
         if (mTags[i].code != 0) return Acad::eBadDxfSequence;
@@ -140,6 +161,24 @@ Acad::ErrorStatus Reader::split_records(size_t begin, size_t end, std::vector<Re
     return Acad::eOk;
 }
 
+// A "0 ENDSEC" inside the header that header variables (group 9) follow is a stray one and
+// is read past, noted as a repair. Some writers leave such files, and other readers refuse
+// them; reading on is safe because group 9 belongs to the header alone, so what follows can
+// be nothing but more header variables, and the header holds no drawing content. The real
+// end of the header is the first ENDSEC that no variable follows.
+size_t header_end(const Tags& tags, size_t begin, std::vector<size_t>& strays) {
+    for (size_t end = begin; end < tags.size(); ++end) {
+        if (tags[end].code != 0) continue;
+        if (tags[end].value != "ENDSEC") return end;  // SECTION, EOF: never closed
+        if (end + 1 < tags.size() && tags[end + 1].code == 9) {
+            strays.push_back(end);
+            continue;
+        }
+        return end;
+    }
+    return tags.size();
+}
+
 Acad::ErrorStatus Reader::split_sections() {
     size_t i = 0;
     while (i < mTags.size()) {
@@ -153,15 +192,21 @@ Acad::ErrorStatus Reader::split_sections() {
             return i + 1 >= mTags.size() ? Acad::eDwgNeedsRecovery : Acad::eBadDxfSequence;
         }
         const std::string name = mTags[i + 1].value;
+        std::vector<size_t> strays;
         size_t end = i + 2;
-        while (end < mTags.size() && !(mTags[end].code == 0 && mTags[end].value == "ENDSEC")) {
-            if (mTags[end].code == 0 &&
-                (mTags[end].value == "SECTION" || mTags[end].value == "EOF")) {
-                return Acad::eDwgNeedsRecovery;  // the section was never closed
+        if (name == "HEADER") {
+            end = header_end(mTags, i + 2, strays);
+        } else {
+            while (end < mTags.size() && !(mTags[end].code == 0 && mTags[end].value == "ENDSEC")) {
+                if (mTags[end].code == 0 &&
+                    (mTags[end].value == "SECTION" || mTags[end].value == "EOF")) {
+                    return Acad::eDwgNeedsRecovery;  // the section was never closed
+                }
+                ++end;
             }
-            ++end;
         }
-        if (end >= mTags.size()) return Acad::eDwgNeedsRecovery;
+        if (end >= mTags.size() || mTags[end].value != "ENDSEC") return Acad::eDwgNeedsRecovery;
+        for (size_t stray : strays) note(stray, 0, "section end inside the header read past");
         std::vector<Record> records;
         Acad::ErrorStatus es = Acad::eOk;
         if (name == "HEADER") {
@@ -170,9 +215,11 @@ Acad::ErrorStatus Reader::split_sections() {
                    name == "ENTITIES" || name == "OBJECTS") {
             es = split_records(i + 2, end, records);
         } else {
-            // THUMBNAILIMAGE, ACDSDATA ...: not kept, but their handles are the file's.
-            es = split_records(i + 2, end, mPassedOver);
-            records.clear();
+            // THUMBNAILIMAGE, ACDSDATA ...: not kept, skipped whole (a thumbnail has no
+            // records at all); the handles of the records they have are the file's.
+            size_t first = i + 2;
+            while (first < end && mTags[first].code != 0) ++first;
+            es = split_records(first, end, mPassedOver);
         }
         if (es != Acad::eOk) return es;
         if (name == "CLASSES") es = read_classes(records);
@@ -191,12 +238,24 @@ Acad::ErrorStatus Reader::split_sections() {
 
 Acad::ErrorStatus Reader::read_header(const std::vector<Record>&, size_t begin, size_t end) {
     for (size_t i = begin; i < end;) {
+        if (mTags[i].code == 0) {  // a stray section end (header_end)
+            ++i;
+            continue;
+        }
         if (mTags[i].code != 9) return Acad::eBadDxfSequence;
         size_t next = i + 1;
-        while (next < end && mTags[next].code != 9) ++next;
+        while (next < end && mTags[next].code != 9 && mTags[next].code != 0) ++next;
         mHeader[mTags[i].value] = {i + 1, next};
         i = next;
     }
+    std::string version;
+    auto found = mHeader.find("$ACADVER");
+    if (found != mHeader.end() && found->second.first < found->second.second) {
+        version = mTags[found->second.first].value;
+    }
+    // Release 13 (AC1012) brought subclass markers; files without a version are read the
+    // same way, markers being optional rather than absent.
+    mContext.markers_optional = version < "AC1012";
     return Acad::eOk;
 }
 
@@ -413,7 +472,7 @@ Acad::ErrorStatus Reader::make_block_records() {
         }
     }
     for (const Block& block : mBlocks) {
-        const AcDbObjectId id = ensure_block(text(block.begin, 2));
+        const AcDbObjectId id = ensure_block(block_name(block.begin));
         if (id.isNull()) return Acad::eDwgNeedsRecovery;
         Acad::ErrorStatus es = apply_block_begin(id, block.begin);
         if (es != Acad::eOk) return es;
@@ -506,7 +565,8 @@ Acad::ErrorStatus Reader::make_entity(const Record& record, AcDbObjectId owner_i
 }
 
 // Where an entity of the ENTITIES section lives: the block record its owner handle names,
-// else model or paper space by its paper-space flag.
+// else model or paper space by its paper-space flag. An owner that is no block of the file
+// is a repair: the entity goes where its flag says.
 AcDbObjectId Reader::owner_in_entities(const Record& record) {
     bool in_group = false;
     for (size_t i = record.begin + 1; i < record.own_end; ++i) {
@@ -517,11 +577,12 @@ AcDbObjectId Reader::owner_in_entities(const Record& record) {
         uint64_t handle = 0;
         parse_handle(tag.value, handle);
         auto found = mImpl.by_handle.find(handle);
-        if (found == mImpl.by_handle.end() || found->second->object == nullptr ||
-            !found->second->object->isKindOf(AcDbBlockTableRecord::desc())) {
-            return {};
+        if (found != mImpl.by_handle.end() && found->second->object != nullptr &&
+            found->second->object->isKindOf(AcDbBlockTableRecord::desc())) {
+            return AcDbObjectId(found->second);
         }
-        return AcDbObjectId(found->second);
+        note(i, record.handle, "owner that is no block of the file replaced by its space");
+        break;
     }
     const Tag* paper = find(record, 67);
     int64_t flag = 0;
@@ -531,7 +592,7 @@ AcDbObjectId Reader::owner_in_entities(const Record& record) {
 
 Acad::ErrorStatus Reader::make_entities() {
     for (const Block& block : mBlocks) {
-        const AcDbObjectId owner = ensure_block(text(block.begin, 2));
+        const AcDbObjectId owner = ensure_block(block_name(block.begin));
         for (const Record& record : block.entities) {
             Acad::ErrorStatus es = make_entity(record, owner);
             if (es != Acad::eOk) return es;
@@ -539,7 +600,7 @@ Acad::ErrorStatus Reader::make_entities() {
     }
     for (const Record& record : mEntities) {
         const AcDbObjectId owner = owner_in_entities(record);
-        if (owner.isNull()) return Acad::eDwgNeedsRecovery;  // owned by nothing the file has
+        if (owner.isNull()) return Acad::eDwgNeedsRecovery;
         Acad::ErrorStatus es = make_entity(record, owner);
         if (es != Acad::eOk) return es;
     }
@@ -612,15 +673,45 @@ Acad::ErrorStatus Reader::make_objects() {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Reader::resolve(uint64_t handle, AcDbObjectId& id) const {
+bool Reader::resolve(uint64_t handle, AcDbObjectId& id) const {
     id.setNull();
     auto found = mImpl.by_handle.find(handle);
     if (found != mImpl.by_handle.end() && found->second->object != nullptr &&
         mRegenerated.count(handle) == 0) {
         id = AcDbObjectId(found->second);
-        return Acad::eOk;
+        return true;
     }
-    return mFileHandles.count(handle) != 0 ? Acad::eOk : Acad::eDwgNeedsRecovery;
+    return mFileHandles.count(handle) != 0;
+}
+
+// Some writers put an entity's common groups (layer, color, line weight ...) before its
+// "100 AcDbEntity" marker: they are moved behind it, where the entity reads them. The
+// object's own groups (handle, reactors, owner) stay in front.
+void Reader::hoist_common_groups(const Record& record, uint64_t handle) {
+    size_t marker = record.begin + 1;
+    while (marker < record.own_end && mTags[marker].code != 100) ++marker;
+    if (marker == record.own_end || mTags[marker].value != "AcDbEntity") return;
+    static const int kCommon[] = {6, 8, 48, 60, 62, 67, 284, 347, 370, 380, 390, 420, 430, 440};
+    Tags object_level, common;
+    bool in_group = false;
+    for (size_t i = record.begin + 1; i < marker; ++i) {
+        const Tag& tag = mTags[i];
+        if (tag.code == 102) in_group = !tag.value.empty() && tag.value[0] == '{';
+        if (in_group || tag.code == 5 || tag.code == 102 || tag.code == 330 || tag.code == 360) {
+            object_level.push_back(tag);
+        } else if (std::find(std::begin(kCommon), std::end(kCommon), tag.code) !=
+                   std::end(kCommon)) {
+            note(i, handle, "common group before the entity's marker moved behind it");
+            common.push_back(tag);
+        } else {
+            return;  // neither the object's nor the entity's: left for the entity to refuse
+        }
+    }
+    if (common.empty()) return;
+    object_level.push_back(mTags[marker]);
+    object_level.insert(object_level.end(), common.begin(), common.end());
+    std::move(object_level.begin(), object_level.end(),
+              mTags.begin() + static_cast<std::ptrdiff_t>(record.begin + 1));
 }
 
 Acad::ErrorStatus Reader::fill(AcDbObjectId id, const Record& record) {
@@ -629,8 +720,10 @@ Acad::ErrorStatus Reader::fill(AcDbObjectId id, const Record& record) {
     if (es != Acad::eOk) return es;
     Opened guard{object};
     const bool proxy = object->isKindOf(AcDbProxyEntity::desc());
-    InFiler filer(mDb, mTags, record.begin + 1, proxy ? record.end : record.own_end,
-                  [this](uint64_t handle, AcDbObjectId& out) { return resolve(handle, out); });
+    const auto handle = static_cast<uint64_t>(object->objectId().handle());
+    if (object->isKindOf(AcDbEntity::desc())) hoist_common_groups(record, handle);
+    InFiler filer(mDb, mTags, record.begin + 1, proxy ? record.end : record.own_end, handle,
+                  mContext);
     es = object->dxfInFields(&filer);
     if (es == Acad::eOk) es = filer.filerStatus();
     if (es == Acad::eOk && !proxy) es = read_side_data(object, record);
@@ -645,9 +738,8 @@ Acad::ErrorStatus Reader::read_side_data(AcDbObject* object, const Record& recor
         while (next < record.own_end && mTags[next].code != 1001) ++next;
         const host_test::SideDataFiler* side = side_data_filer(widen(mTags[i].value));
         if (side != nullptr && side->read) {
-            InFiler filer(mDb, mTags, i + 1, next, [this](uint64_t handle, AcDbObjectId& out) {
-                return resolve(handle, out);
-            });
+            InFiler filer(mDb, mTags, i + 1, next,
+                          static_cast<uint64_t>(object->objectId().handle()), mContext);
             Acad::ErrorStatus es = side->read(*object, filer);
             if (es != Acad::eOk) return es;
         }
@@ -658,6 +750,9 @@ Acad::ErrorStatus Reader::read_side_data(AcDbObject* object, const Record& recor
 
 Acad::ErrorStatus Reader::read() {
     HostWork host_work;
+    mContext.resolve = [this](uint64_t handle, AcDbObjectId& id) { return resolve(handle, id); };
+    mContext.repairs = &mRepairs;
+    mContext.markers_optional = true;  // until the header names a release that has them
     Acad::ErrorStatus es = split_sections();
     if (es == Acad::eOk) es = collect_handles();
     if (es == Acad::eOk) es = make_tables();
@@ -669,6 +764,8 @@ Acad::ErrorStatus Reader::read() {
         es = fill(mToFill[i].first, mToFill[i].second);
     }
     if (mImpl.next_handle != 0) mImpl.next_handle = std::max(mImpl.next_handle, mFresh);
+    std::stable_sort(mRepairs.begin(), mRepairs.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
     return es;
 }
 
@@ -687,14 +784,16 @@ void register_host_classes() {
 bool older_than_2007(const Tags& tags) {
     for (size_t i = 0; i + 1 < tags.size(); ++i) {
         if (tags[i].code == 9 && tags[i].value == "$ACADVER") return tags[i + 1].value < "AC1021";
-        if (tags[i].code == 0 && tags[i].value == "ENDSEC") break;
+        if (tags[i].code == 0 && tags[i].value == "ENDSEC" && tags[i + 1].code != 9) break;
     }
     return true;
 }
 
 }  // namespace
 
-Acad::ErrorStatus read_database(AcDbDatabase* db, std::string_view text) {
+Acad::ErrorStatus read_database(AcDbDatabase* db, std::string_view text,
+                                std::vector<host_test::ReadRepair>& repairs) {
+    repairs.clear();
     register_host_classes();
     Tags tags;
     Acad::ErrorStatus es = parse_tags(text, tags);
@@ -705,7 +804,9 @@ Acad::ErrorStatus read_database(AcDbDatabase* db, std::string_view text) {
             if (value_type(tag.code) == ValueType::Text) tag.value = latin1_to_utf8(tag.value);
         }
     }
-    return Reader(db, std::move(tags)).read();
+    es = Reader(db, std::move(tags), repairs).read();
+    if (es != Acad::eOk) repairs.clear();
+    return es;
 }
 
 }  // namespace korv_host::dxf

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text.h"
+
 namespace korv_host::dxf {
 
 ValueType value_type(int code) {
@@ -80,12 +82,9 @@ bool value_fits(int code, std::string_view value) {
             return parse_integer(value, integer) && integer >= INT32_MIN && integer <= INT32_MAX;
         case ValueType::Int64:
             return parse_integer(value, integer);
-        case ValueType::ObjectRef: {
-            uint64_t handle = 0;
-            return parse_handle(value, handle);
-        }
         case ValueType::Binary:
             return is_hex_text(trim(value));
+        case ValueType::ObjectRef:
         case ValueType::Text:
             return true;
         case ValueType::Invalid:
@@ -109,9 +108,12 @@ bool next_line(std::string_view text, size_t& pos, std::string_view& line) {
 
 Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags) {
     tags.clear();
-    size_t pos = 0;
+    size_t pos = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    size_t line = 0;
+    bool in_table_head = false;  // since "0 TABLE", up to the table's first entry
     std::string_view code_line, value_line;
     while (next_line(text, pos, code_line)) {
+        ++line;
         int64_t code = 0;
         if (!parse_integer(code_line, code)) {
             // A blank last line is only the file's final line end.
@@ -119,11 +121,15 @@ Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags) {
             return Acad::eBadDxfSequence;
         }
         if (!next_line(text, pos, value_line)) return Acad::eDwgNeedsRecovery;
+        ++line;
         if (code < -9999 || code > 1071) return Acad::eBadDxfSequence;
         const int group = static_cast<int>(code);
-        if (!value_fits(group, value_line)) return Acad::eBadDxfSequence;
+        if (group == 0) in_table_head = trim(value_line) == "TABLE";
+        int64_t count = 0;
+        const bool table_count = in_table_head && group == 70 && parse_integer(value_line, count);
+        if (!table_count && !value_fits(group, value_line)) return Acad::eBadDxfSequence;
         if (group == 999) continue;
-        tags.push_back({group, std::string(value_line)});
+        tags.push_back({group, std::string(value_line), line - 1});
     }
     return Acad::eOk;
 }
@@ -185,30 +191,54 @@ std::string format_handle(uint64_t value) {
     return buffer;
 }
 
-std::string latin1_to_utf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        uint32_t code = c;
-        uint64_t escaped = 0;
-        if (c == '\\' && i + 7 <= text.size() && text.substr(i, 3) == "\\U+" &&
-            parse_handle(text.substr(i + 3, 4), escaped)) {
-            code = static_cast<uint32_t>(escaped);
-            i += 6;
-        }
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
+namespace {
+
+// The escape \U+ at text[i], if one is there: its character and its length. Eight digits
+// are taken only where they name a character beyond the basic plane (the first four are
+// 0000-0010): a four-digit escape followed by hexadecimal text stays that.
+bool unicode_escape(std::string_view text, size_t i, uint32_t& code, size_t& length) {
+    auto digits = [&](size_t count) {
+        const std::string_view part = text.substr(i + 3, count);
+        return part.size() == count && is_hex_text(part);
+    };
+    uint64_t value = 0;
+    if (text.substr(i, 3) != "\\U+" || !digits(4)) return false;
+    parse_handle(text.substr(i + 3, 4), value);
+    uint64_t wide = 0;
+    if (value <= 0x10 && digits(8) && parse_handle(text.substr(i + 3, 8), wide) && wide > 0xFFFF &&
+        wide <= 0x10FFFF) {
+        code = static_cast<uint32_t>(wide);
+        length = 11;
+        return true;
     }
-    return out;
+    code = static_cast<uint32_t>(value);
+    length = 7;
+    return true;
+}
+
+}  // namespace
+
+std::string latin1_to_utf8(std::string_view text) {
+    std::wstring out;  // code points
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        uint32_t code = static_cast<unsigned char>(text[i]);
+        size_t length = 1;
+        if (code == '\\' && unicode_escape(text, i, code, length) && code >= 0xD800 &&
+            code <= 0xDBFF) {
+            uint32_t low = 0;
+            size_t low_length = 0;
+            if (unicode_escape(text, i + length, low, low_length) && low >= 0xDC00 &&
+                low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                length += low_length;
+            }
+        }
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
+        out += static_cast<wchar_t>(code);
+        i += length;
+    }
+    return narrow(out);
 }
 
 }  // namespace korv_host::dxf

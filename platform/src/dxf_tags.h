@@ -19,6 +19,7 @@ namespace korv_host::dxf {
 struct Tag {
     int code = 0;
     std::string value;
+    size_t line = 0;  // of the group code in the file, from 1; 0 for tags made here
 };
 using Tags = std::vector<Tag>;
 
@@ -28,9 +29,12 @@ enum class ValueType {
     Int16,  // includes the 8-bit (280-289) and boolean (290-299) groups
     Int32,
     Int64,
-    ObjectRef,  // a handle that names another object of the drawing (330-369, 390-399, 480-481)
-    Binary,     // hexadecimal text (310-319, 1004)
-    Invalid     // a group code that DXF does not define
+    // A handle that names another object of the drawing (330-369, 390-399, 480-481). Its
+    // text is not checked here: a reference that names nothing usable is the reader's to
+    // repair (it becomes the null id), not a reason to refuse the file.
+    ObjectRef,
+    Binary,  // hexadecimal text (310-319, 1004)
+    Invalid  // a group code that DXF does not define
 };
 ValueType value_type(int code);
 // The first coordinate of a point whose y and z follow with code + 10 and code + 20.
@@ -38,9 +42,12 @@ bool is_point_x(int code);
 // Groups whose text is a handle: own handles (5, 105), arbitrary handles and references.
 bool is_handle_code(int code);
 
-// Splits text into tags. Comments (999) are dropped. Fails with eBadDxfSequence for a
-// group code line that is not an integer, an undefined group code or a value that is not
-// of its code's type, and with eDwgNeedsRecovery for text cut off inside a tag.
+// Splits text into tags. Comments (999) and a UTF-8 byte-order mark before the first tag
+// are dropped. Fails with eBadDxfSequence for a group code line that is not an integer, an
+// undefined group code or a data value that is not of its code's type, and with
+// eDwgNeedsRecovery for text cut off inside a tag. The entry count of a table head (its
+// group 70) is only a hint, and writers of tables with many entries exceed 16 bits: any
+// integer is accepted there.
 Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags);
 // Writes the tags as DXF text: the code right-aligned in three columns, as the host does.
 std::string format_tags(const Tags& tags);
@@ -54,7 +61,9 @@ bool parse_handle(std::string_view text, uint64_t& value);
 std::string format_real(double value, int precision = -1);
 std::string format_handle(uint64_t value);
 
-// Latin-1 text (older files) as UTF-8, with the host's \U+XXXX escapes decoded.
+// Latin-1 text (older files) as UTF-8, with the host's \U+XXXX escapes decoded; a
+// character beyond the basic plane is written \U+XXXXXXXX (eight digits, as other
+// writers do) or as a pair of escaped surrogates.
 std::string latin1_to_utf8(std::string_view text);
 
 }  // namespace korv_host::dxf

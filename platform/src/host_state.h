@@ -7,6 +7,7 @@
 #include <dbmain.h>
 #include <dbsymtb.h>
 #include <host_test/faults.h>
+#include <host_test/read_repairs.h>
 
 #include "file_lock.h"
 
@@ -68,6 +69,8 @@ public:
     FileLock input;  // the drawing file while the database holds it open (readDwgFile)
     // Databases of external references loaded for this drawing (nested ones included).
     std::vector<std::unique_ptr<AcDbDatabase>> xref_databases;
+    // What the reader repaired in the drawing file this database was read from.
+    std::vector<host_test::ReadRepair> read_repairs;
 
     // Makes the object resident with a new handle (or the given one) and opens it for
     // write, as the host leaves a freshly added object. The null id, and nothing done, when

@@ -3,6 +3,7 @@
 // loaded library defines is kept whole.
 #include "StdAfx.h"
 
+#include <host_test/read_repairs.h>
 #include <host_test/structure_builder.h>
 
 #include <string_view>
@@ -188,8 +189,9 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
          "100\nKORVLinear_structural_member\n 70\n9\n", Acad::eBadDxfSequence},
         {"GUID-less text", "W1\n  3\n\n 90\n0\n 91\n0\n",
          "W1\n  3\n\n 90\n1\n 91\n1\n300\nnot a guid\n", Acad::eBadDxfSequence},
+        // A dangling reference is no damage to refuse: it reads as none, noted as a repair.
         {"host that is not there", "330\n" + wall_handle + "\n  0\n", "330\nFFFF\n  0\n",
-         Acad::eDwgNeedsRecovery},
+         Acad::eOk},
         {"negative height", "100\nKORVWall_3\n 40\n3.0\n", "100\nKORVWall_3\n 40\n-3.0\n",
          Acad::eBadDxfSequence},
     };
@@ -201,6 +203,8 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
         dxf_files::write_text(folder.path("bad.dxf"), text);
         AcDbDatabase bad(false, true);
         EXPECT_EQ(bad.readDwgFile(folder.wpath("bad.dxf").c_str()), damage.expected) << damage.what;
+        EXPECT_EQ(host_test::read_repairs(&bad).size(), damage.expected == Acad::eOk ? 1u : 0u)
+            << damage.what;
         expect_host_clean();
     }
 }

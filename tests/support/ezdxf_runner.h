@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "dxf_files.h"
 
@@ -56,7 +57,7 @@ inline bool script_succeeds(const std::string& script, const std::string& argume
 }
 
 // "<file name> errors=N fixes=M" for each file, as ezdxf's auditor finds them.
-inline std::string audit(std::initializer_list<std::string> paths) {
+inline std::string audit(const std::vector<std::string>& paths) {
     static const char* script = R"PY(
 import sys, os, ezdxf
 for path in sys.argv[1].split('|'):
@@ -69,6 +70,9 @@ for path in sys.argv[1].split('|'):
     std::string joined;
     for (const std::string& path : paths) joined += (joined.empty() ? "" : "|") + path;
     return run_script(script, joined, nullptr);
+}
+inline std::string audit(std::initializer_list<std::string> paths) {
+    return audit(std::vector<std::string>(paths));
 }
 
 // The drawing's content as ezdxf sees it: layers, then every block (layouts included) with

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 
+#include "audit.h"
 #include "drawing_session.h"
 #include "inventory_module.h"
 #include "output.h"
@@ -142,6 +144,7 @@ std::vector<PlannedCall> plan_calls(const std::vector<std::string>& words) {
 ExitCode run_report(const std::string& module_path, const ReportOptions& options,
                     std::ostream& out) {
     Workspace workspace(module_path, options.drawing);
+    note_repairs(workspace.drawing(), std::cerr);
     const Json report = inventory_report(workspace.module(), workspace.drawing());
     if (options.json) {
         out << report.dump(2) << "\n";

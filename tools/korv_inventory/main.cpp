@@ -8,6 +8,7 @@
 
 #include <iostream>
 
+#include "audit.h"
 #include "commands.h"
 #include "drawing_picture.h"
 #include "install_layout.h"
@@ -113,6 +114,14 @@ int main(int argc, char** argv) {
                "  korv-inventory draw samples/building.dxf --space paper -o "
                "sheet.pdf"));
 
+    bool audit_json = false;
+    std::string audit_drawing;
+    CLI::App* audit_command =
+        app.add_subcommand("audit", "What the host repaired reading the drawing, line by line");
+    audit_command->add_option("drawing", audit_drawing, "The drawing file (DXF)")->required();
+    audit_command->add_flag("--json", audit_json, "Write JSON for scripts");
+    audit_command->footer(footer("Example:\n  korv-inventory audit samples/building.dxf"));
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -127,6 +136,8 @@ int main(int argc, char** argv) {
                 return korv_tool::run_query(module_path(), query, std::cout);
             if (list_command->parsed()) return korv_tool::run_list_functions(list_json, std::cout);
             if (draw_command->parsed()) return korv_tool::run_draw(draw, std::cout);
+            if (audit_command->parsed())
+                return korv_tool::run_audit(audit_drawing, audit_json, std::cout);
             return korv_tool::run_tour(
                 module_path(),
                 korv_tool::installed_or_built(KORV_INSTALLED_SAMPLE, KORV_SAMPLE_DRAWING),

@@ -1,5 +1,6 @@
 #include <dbsymtb.h>
 #include <host_test/host_test.h>
+#include <host_test/read_repairs.h>
 #include <host_test/system_variables.h>
 
 #include <algorithm>
@@ -28,6 +29,10 @@ std::vector<std::string> open_object_descriptions() {
         }
     }
     return open;
+}
+
+std::vector<ReadRepair> read_repairs(const AcDbDatabase* db) {
+    return db != nullptr ? db->impl().read_repairs : std::vector<ReadRepair>();
 }
 
 std::vector<std::string> host_violations() {
