@@ -212,6 +212,24 @@ KORVINVENTORY_API bool KORVfind_rebar_configs_in_rectangle(bool flag, const AcGe
                                                            double depth_2, AcDbDatabase* database,
                                                            std::list<KORVid_and_filename>& result);
 
+// ----- slabs -----------------------------------------------------------------------------------
+
+// The slab edges of the drawing (db null: the working database; an empty name: db's own
+// drawing): slab edge objects, and lines, arcs and lightweight polylines on the default slab
+// edge layer, in model space and through each insert of a resolved reference. Replaces
+// edges as a whole; both selector values give the same list. The list is made on the first
+// call for a drawing and kept until its document is destroyed.
+KORVINVENTORY_API bool KORVget_slab_edges(AcDbDatabase* db, const std::wstring& drawing_name,
+                                          bool second_list, std::list<KORVid_and_filename>& edges);
+// Asks every slab edge object of db's drawing, in list order, for the intervals of the line
+// start-end it bounds (KORVSlab_edge::get_intervals_aligned_with_edges, with the points as
+// given, in db's coordinates); the answers are appended to parameters and points.
+KORVINVENTORY_API bool KORVget_intervals_bounded_by_slab(AcDbDatabase* db, const AcGePoint3d& start,
+                                                         const AcGePoint3d& end,
+                                                         const AcGePoint3d& side, double distance,
+                                                         std::list<double>& parameters,
+                                                         std::list<AcGePoint3d>& points);
+
 }  // extern "C"
 
 // Exported under its decorated (C++) name.

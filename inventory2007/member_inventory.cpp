@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "slab_inventory.h"
 #include "template.h"
 
 // ----- GUID hash ---------------------------------------------------------------------------
@@ -707,6 +708,22 @@ void add_rebar_config(Member_inventory* inventory, KORVWall_reinforcement* a,
 
 // ----- registries ----------------------------------------------------------------------------
 
+const ACHAR* reported_drawing_name(AcDbDatabase* database) {
+    const ACHAR* name = nullptr;
+    if (database->xrefBlockId().isNull()) {
+        database->getFilename(name);
+    } else {
+        name = database->originalFileName();
+    }
+    return name;
+}
+
+bool is_unnamed_foreign_drawing(AcDbDatabase* database, AcApDocument* document,
+                                const std::wstring& drawing_name) {
+    return database->xrefBlockId().isNull() && database != document->database() &&
+           drawing_name.empty();
+}
+
 namespace {
 
 struct Member_registries {
@@ -726,15 +743,8 @@ Member_registries& registries() {
 
 AcApDocument* last_seen_document = nullptr;
 
-// The drawing's name as the host reports it: its file, or for an external reference's
-// database the file it was loaded from.
 std::wstring derived_drawing_name(AcDbDatabase* database) {
-    const ACHAR* pDrawingName = nullptr;
-    if (database->xrefBlockId().isNull()) {
-        database->getFilename(pDrawingName);
-    } else {
-        pDrawingName = database->originalFileName();
-    }
+    const ACHAR* pDrawingName = reported_drawing_name(database);
     _ASSERTE(pDrawingName);
     return pDrawingName ? pDrawingName : L"";
 }
@@ -757,10 +767,7 @@ Member_inventory* get_member_inventory(Member_registry& registry, AcDbDatabase* 
     if (database == nullptr) database = acdbHostApplicationServices()->workingDatabase();
     AcApDocument* document = acDocManagerPtr()->curDocument();
     if (database == nullptr || document == nullptr) return nullptr;
-    const bool is_reference_database = !database->xrefBlockId().isNull();
-    if (!is_reference_database && database != document->database() && drawing_name.empty()) {
-        return nullptr;
-    }
+    if (is_unnamed_foreign_drawing(database, document, drawing_name)) return nullptr;
     const std::wstring name = drawing_name.empty() ? derived_drawing_name(database) : drawing_name;
     const Drawing_key key(document, name);
     auto found = registry.find(key);
@@ -830,6 +837,7 @@ bool KORVcur_document_has_changed() {
 
 void KORVinventory_document_to_be_destroyed(AcApDocument* document) {
     drop_member_inventories(document);
+    drop_slab_edge_inventories(document);
 }
 
 // ----- exported calls: shared shapes ---------------------------------------------------------

@@ -309,6 +309,14 @@ struct Drawing_key_less {
 };
 typedef std::map<Drawing_key, std::unique_ptr<Member_inventory>, Drawing_key_less> Member_registry;
 
+// The drawing's name as the host reports it: its file, or for an external reference's
+// database the file it was loaded from; null when the host gives none.
+const ACHAR* reported_drawing_name(AcDbDatabase* database);
+// A drawing that must be named by the caller: neither an external reference's database nor
+// the document's own, and no name given.
+bool is_unnamed_foreign_drawing(AcDbDatabase* database, AcApDocument* document,
+                                const std::wstring& drawing_name);
+
 Member_inventory* get_member_inventory(Member_registry& registry, AcDbDatabase* database,
                                        const std::wstring& drawing_name, bool collect_plan_reps,
                                        bool collect_rebar_configs, KORVMember_test test);

@@ -6,7 +6,7 @@
 // unsupported end), 10/11 axis ends, 1 name, 3 section, 90 imported marker, 91 GUID count and
 // 300 each GUID ("{8-4-4-4-12}"); walls 40/41 start and end
 // heights; plan reps 10/11 end points; wall reinforcements 290 has-geometry, 10/11 line, 91
-// host count and 330 each host wall (soft pointer).
+// host count and 330 each host wall (soft pointer); slab edges 10/11 start and end.
 //
 // The library registers its classes when it loads, as an object library does in its
 // initialisation, so that a drawing read before any of them was used still finds them.
@@ -28,12 +28,13 @@ struct Class_registration {
         KORVConcrete_lateral_beam_plan_rep::rxInit();
         KORVConcrete_lat_cant_beam_plan_rep::rxInit();
         KORVWall_reinforcement::rxInit();
+        KORVSlab_edge::rxInit();
     }
     ~Class_registration() {
-        for (AcRxClass* descriptor :
-             {KORVWall_reinforcement::desc(), KORVConcrete_lat_cant_beam_plan_rep::desc(),
-              KORVConcrete_lateral_beam_plan_rep::desc(), KORVWall_3::desc(),
-              KORVLinear_structural_member::desc()}) {
+        for (AcRxClass* descriptor : {KORVSlab_edge::desc(), KORVWall_reinforcement::desc(),
+                                      KORVConcrete_lat_cant_beam_plan_rep::desc(),
+                                      KORVConcrete_lateral_beam_plan_rep::desc(),
+                                      KORVWall_3::desc(), KORVLinear_structural_member::desc()}) {
             deleteAcRxClass(descriptor);
         }
     }
@@ -359,5 +360,42 @@ Acad::ErrorStatus KORVWall_reinforcement::dxfInFields(AcDbDxfFiler* filer) {
             default:
                 return true;
         }
+    });
+}
+
+// ----- slab edges ----------------------------------------------------------------------------
+
+Acad::ErrorStatus KORVSlab_edge::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mStart);
+    filer->writeItem(mEnd);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSlab_edge::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->readItem(&mStart);
+    filer->readItem(&mEnd);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSlab_edge::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVSlab_edge");
+    filer->writePoint3d(AcDb::kDxfXCoord, mStart);
+    filer->writePoint3d(static_cast<AcDb::DxfCode>(11), mEnd);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSlab_edge::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_items(filer, L"KORVSlab_edge", [this](const resbuf& rb) {
+        if (rb.restype == 10) mStart = point_of(rb);
+        if (rb.restype == 11) mEnd = point_of(rb);
+        return true;
     });
 }

@@ -79,6 +79,19 @@ AcDbObjectId add_wall_reinforcement(DrawingBuilder& drawing, const AcGePoint3d& 
     return drawing.add(reinforcement);
 }
 
+AcDbObjectId add_slab_edge(DrawingBuilder& drawing, const AcGePoint3d& start,
+                           const AcGePoint3d& end, const std::wstring& layer, AcDbObjectId block) {
+    return drawing.add(new KORVSlab_edge(start, end), layer, block);
+}
+
+std::vector<AcDbObjectId> add_slab_outline(DrawingBuilder& drawing,
+                                           const std::vector<AcGePoint3d>& corners) {
+    std::vector<AcDbObjectId> edges;
+    for (size_t i = 0; i < corners.size(); ++i)
+        edges.push_back(add_slab_edge(drawing, corners[i], corners[(i + 1) % corners.size()]));
+    return edges;
+}
+
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth) {
     AcDbObjectPointer<AcDbBlockReference> insert(reference, AcDb::kForWrite);

@@ -5,6 +5,7 @@
 
 #include <cstddef>  // NULL, as the real header provides it
 #include <cstdint>
+#include <cwchar>
 
 #include "guiddef.h"
 
@@ -47,3 +48,10 @@ UINT GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique,
                       LPWSTR lpTempFileName);
 BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
 DWORD GetLastError();
+
+// The C runtime's case-insensitive wide string comparison, which the Windows C runtime
+// declares beside the wide string functions: letters compare without regard to case in the
+// "C" locale; negative, zero or positive as a sorts before, with or after b.
+inline int _wcsicmp(const wchar_t* a, const wchar_t* b) {
+    return wcscasecmp(a, b);
+}

@@ -61,6 +61,10 @@ std::string structural_text(const AcDbEntity* entity) {
         reinforcement->get_hosts_ids(hosts);
         for (const AcDbObjectId& host : hosts) text += " host=" + drawing_dump::handle(host);
     }
+    if (auto* edge = KORVSlab_edge::cast(entity)) {
+        text += " edge=" + drawing_dump::point(edge->start_point()) + "-" +
+                drawing_dump::point(edge->end_point());
+    }
     if (auto* insert = AcDbBlockReference::cast(entity)) {
         AcGeVector3d normal;
         bool front = false, back = false;
@@ -88,7 +92,7 @@ protected:
     }
 
     // Members of every kind, named, with sections and GUIDs, a wall with its reinforcement,
-    // a plan rep, and a block holding a member inserted with a clip.
+    // a plan rep, a slab edge, and a block holding a member inserted with a clip.
     static void build_structure(DrawingBuilder& drawing) {
         host_test::add_member(drawing, {.start = AcGePoint3d(0, 0, 0),
                                         .end = AcGePoint3d(0, 0, 3.5),
@@ -106,6 +110,7 @@ protected:
         host_test::add_wall_reinforcement(drawing, AcGePoint3d(0, 5, 0), AcGePoint3d(6, 9, 0),
                                           {wall, other});
         host_test::add_plan_rep(drawing, AcGePoint3d(1, 1, 0), AcGePoint3d(4, 1, 0));
+        host_test::add_slab_edge(drawing, AcGePoint3d(0, 0, 3.5), AcGePoint3d(6, 0, 3.5));
         const AcDbObjectId block = drawing.define_block(L"Bay");
         host_test::MemberPlan post;
         post.name = L"P1";
@@ -133,6 +138,7 @@ TEST_F(StructuralFiles, StructuresAndReferencesToThemInsertedTwiceAndNestedReadB
     const std::string before = dump(ref.get());
     EXPECT_NE(before.find("guid="), std::string::npos) << before;
     EXPECT_NE(before.find("clip="), std::string::npos) << before;
+    EXPECT_NE(before.find("edge=(0,0,3.5)-(6,0,3.5)"), std::string::npos) << before;
     auto back = save_and_read(ref.get(), "ref.dxf");
     EXPECT_EQ(dump(back.get()), before);
     EXPECT_EQ(dump(save_and_read(back.get(), "again.dxf").get()), before);

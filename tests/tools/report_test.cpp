@@ -31,7 +31,7 @@ TEST(Report, ListsWhatTheSampleBuildingHoldsAsTextAndJson) {
     ASSERT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_THAT(run.out, HasSubstr("Inventories: 26 columns, 34 beams, 5 braces, 4 walls, "
-                                   "1 concrete plan reps, 1 wall rebar configs\n"));
+                                   "1 concrete plan reps, 1 wall rebar configs, 20 slab edges\n"));
     EXPECT_THAT(run.out, ContainsRegex("CORE +core.dxf +resolved +2 +-\n"));
     EXPECT_THAT(run.out, ContainsRegex("STAIR +stair.dxf +resolved +1 +CORE\n"));
     EXPECT_THAT(run.out,
@@ -44,8 +44,9 @@ TEST(Report, ListsWhatTheSampleBuildingHoldsAsTextAndJson) {
     EXPECT_THAT(run.out, ContainsRegex("W1 +31 +- +- +0,0,0 +concrete +imported 3F2504E0"));
 
     const Json report = Json::parse(run_line("report --json $S").out);
-    EXPECT_EQ(report["counts"].dump(),
-              R"({"columns":26,"beams":34,"braces":5,"walls":4,"plan_reps":1,"rebar_configs":1})");
+    EXPECT_EQ(
+        report["counts"].dump(),
+        R"({"columns":26,"beams":34,"braces":5,"walls":4,"plan_reps":1,"rebar_configs":1,"slab_edges":20})");
     EXPECT_EQ(report["references"][1]["nested_in"], "CORE");
     EXPECT_EQ(item_keys(report["braces"]), "BR1 BR2 BR3 BR201@STAIR BR202@STAIR ");
     EXPECT_EQ(item_keys(report["walls"]), "W1 W2 W101@CORE#37 W101@CORE#38 ");
@@ -55,6 +56,22 @@ TEST(Report, ListsWhatTheSampleBuildingHoldsAsTextAndJson) {
         R"("C101""7@CORE"[14.0,2.0,0.0]"7")");
     EXPECT_EQ(report["plan_reps"][0]["class"], "KORVConcrete_lateral_beam_plan_rep");
     EXPECT_EQ(report["rebar_configs"][0]["start"].dump(), "[0.0,0.0,0.0]");
+    // Floor slabs drawn as slab edge objects, the core's roof as plain lines seen per insert.
+    EXPECT_EQ(report["slab_edges"][0]["class"], "KORVSlab_edge");
+    EXPECT_EQ(report["slab_edges"][12]["drawn_as"].dump() + report["slab_edges"][12]["id"].dump() +
+                  report["slab_edges"][16]["start"].dump(),
+              R"("line""14@CORE"[-2.0,2.0,12.0])");
+}
+
+TEST(Query, ReachesTheSlabEdgesAndTheIntervalsTheyBound) {
+    const ToolRun run = run_line(
+        "query $S KORVget_slab_edges true + KORVget_intervals_bounded_by_slab 0,0,4 12,0,4 6,1,4 "
+        "0.1");
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("KORVget_slab_edges second_list=true\n  returned: true\n"
+                                   "  result: 20\n"));
+    EXPECT_THAT(run.out, HasSubstr("  parameters: 2\n    0\n    1\n  points: 2\n    0,0,4\n"
+                                   "    12,0,4\n"));
 }
 
 TEST(Tour, WithoutArgumentsReportsOnTheSampleAndRunsTypicalQueries) {

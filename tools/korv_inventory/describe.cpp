@@ -56,6 +56,22 @@ Json describe_ids(const std::list<AcDbObjectId>& ids) {
     return list;
 }
 
+Json describe_point(const AcGePoint3d& point) {
+    return Json::array({clean_number(point.x), clean_number(point.y), clean_number(point.z)});
+}
+
+Json describe_numbers(const std::list<double>& numbers) {
+    Json list = Json::array();
+    for (double number : numbers) list.push_back(clean_number(number));
+    return list;
+}
+
+Json describe_points(const std::list<AcGePoint3d>& points) {
+    Json list = Json::array();
+    for (const AcGePoint3d& point : points) list.push_back(describe_point(point));
+    return list;
+}
+
 Json describe_ends(const std::list<std::pair<AcDbObjectId, int>>& ends) {
     Json list = Json::array();
     for (const auto& [id, end] : ends) {

@@ -31,6 +31,10 @@ Json describe_object(AcDbObjectId id);
 Json describe_record(const KORVid_and_filename& record);
 Json describe_records(const std::list<KORVid_and_filename>& records);
 Json describe_ids(const std::list<AcDbObjectId>& ids);
+// [x, y, z], cleaned of rounding noise.
+Json describe_point(const AcGePoint3d& point);
+Json describe_numbers(const std::list<double>& numbers);
+Json describe_points(const std::list<AcGePoint3d>& points);
 // (member, 0) for an unsupported start, (member, 1) for an unsupported end.
 Json describe_ends(const std::list<std::pair<AcDbObjectId, int>>& ends);
 

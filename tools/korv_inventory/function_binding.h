@@ -268,6 +268,20 @@ struct TextOutput : OutputBinding<std::wstring> {
     void report(Json& outputs) const { outputs[name] = to_utf8(value); }
 };
 
+// Lists a function appends numbers or points to, reported under their parameter's name.
+template <FixedName Name>
+struct NumberListOutput : OutputBinding<std::list<double>> {
+    static constexpr const char* kind = "number list";
+    static constexpr const char* name = Name.value;
+    void report(Json& outputs) const { outputs[name] = describe_numbers(value); }
+};
+template <FixedName Name>
+struct PointListOutput : OutputBinding<std::list<AcGePoint3d>> {
+    static constexpr const char* kind = "point list";
+    static constexpr const char* name = Name.value;
+    void report(Json& outputs) const { outputs[name] = describe_points(value); }
+};
+
 // ----- returned values -----------------------------------------------------------------------
 
 inline Json returned_json(bool value) {

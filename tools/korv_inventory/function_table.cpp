@@ -90,6 +90,14 @@ std::vector<ExportedFunction> make_table() {
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
         KORV_FUNCTION(KORVfind_rebar_configs_in_rectangle, "crossing", "corner1", "corner2",
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
+        // slabs
+        KORV_FUNCTION(KORVget_slab_edges, "second_list"),
+        make_function<decltype(KORVget_intervals_bounded_by_slab), Binding<AcDbDatabase*>,
+                      Binding<const AcGePoint3d&>, Binding<const AcGePoint3d&>,
+                      Binding<const AcGePoint3d&>, Binding<double>, NumberListOutput<"parameters">,
+                      PointListOutput<"points">>("KORVget_intervals_bounded_by_slab",
+                                                 "KORVget_intervals_bounded_by_slab", "start",
+                                                 "end", "side", "distance"),
     };
 }
 

@@ -34,6 +34,7 @@ std::string point_text(const Json& point) {
 std::string notes_of(const Json& item) {
     std::string notes;
     if (item.value("lateral", false)) notes += "lateral ";
+    if (item.contains("drawn_as")) notes += item["drawn_as"].get<std::string>() + " ";
     for (const Json& guid : item.value("guids", Json::array()))
         notes += "imported " + guid.get<std::string>() + " ";
     if (!notes.empty()) notes.pop_back();
@@ -68,7 +69,8 @@ const std::vector<KindTitle>& kind_titles() {
         {"braces", "braces", "Braces"},
         {"walls", "walls", "Walls"},
         {"plan_reps", "concrete plan reps", "Concrete plan reps"},
-        {"rebar_configs", "wall rebar configs", "Wall rebar configs"}};
+        {"rebar_configs", "wall rebar configs", "Wall rebar configs"},
+        {"slab_edges", "slab edges", "Slab edges"}};
     return titles;
 }
 
@@ -129,7 +131,11 @@ void print_output(const std::string& name, const Json& value, std::ostream& out)
         return;
     }
     out << "  " << name << ": " << value.size() << "\n";
-    if (!value.empty()) print_rows(value, out);
+    if (value.empty()) return;
+    if (value[0].is_object()) return print_rows(value, out);
+    for (const Json& item : value)  // numbers, or points as [x, y, z]
+        out << "    " << (item.is_array() ? point_text(item) : format_number(item.get<double>()))
+            << "\n";
 }
 
 std::string parameter_list(const ExportedFunction& function, ParameterSource source) {

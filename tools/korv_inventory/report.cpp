@@ -3,6 +3,7 @@
 #include <dbents.h>
 #include <dbobjptr.h>
 
+#include <cmath>
 #include <functional>
 
 #include "arguments.h"
@@ -65,6 +66,8 @@ std::vector<std::pair<std::string, std::function<void(Records&)>>> kind_queries(
              CALL_MODULE(KORVfind_rebar_configs_in_rectangle, true, w.low, w.high, w.view, false,
                          false, w.front, w.back, db, r);
          }},
+        {"slab_edges",
+         [&module, db, name](Records& r) { CALL_MODULE(KORVget_slab_edges, db, name, false, r); }},
     };
 }
 
@@ -90,10 +93,6 @@ AcGeMatrix3d placement(const DrawingSession& drawing, const KORVid_and_filename&
                              : insert_transform(inserts[inserts.length() - 1]);
 }
 
-Json point_json(const AcGePoint3d& point) {
-    return Json::array({clean_number(point.x), clean_number(point.y), clean_number(point.z)});
-}
-
 const char* material_text(KORVLinear_structural_member::Material material) {
     switch (material) {
         case KORVLinear_structural_member::kSteel:
@@ -110,7 +109,7 @@ const char* material_text(KORVLinear_structural_member::Material material) {
 
 void add_member_facts(const KORVLinear_structural_member& member, const AcGeMatrix3d& place,
                       Json& item) {
-    item["start"] = point_json(place * member.get_start_point(true));
+    item["start"] = describe_point(place * member.get_start_point(true));
     item["material"] = material_text(member.material());
     item["lateral"] = member.is_lateral();
     std::list<GUID> guids;
@@ -118,6 +117,28 @@ void add_member_facts(const KORVLinear_structural_member& member, const AcGeMatr
     Json guid_texts = Json::array();
     for (const GUID& guid : guids) guid_texts.push_back(format_guid(guid));
     item["guids"] = guid_texts;
+}
+
+// Where a slab outline piece starts and what it is drawn as.
+void add_slab_outline_facts(const AcDbEntity* entity, const AcGeMatrix3d& place, Json& item) {
+    AcGePoint3d start;
+    if (auto* edge = KORVSlab_edge::cast(entity)) {
+        start = edge->start_point();
+        item["drawn_as"] = "slab edge";
+    } else if (auto* line = AcDbLine::cast(entity)) {
+        start = line->startPoint();
+        item["drawn_as"] = "line";
+    } else if (auto* arc = AcDbArc::cast(entity)) {
+        const AcGeVector3d radius(std::cos(arc->startAngle()), std::sin(arc->startAngle()), 0.0);
+        start = arc->center() + radius * arc->radius();
+        item["drawn_as"] = "arc";
+    } else if (auto* polyline = AcDbPolyline::cast(entity)) {
+        polyline->getPointAt(0, start);
+        item["drawn_as"] = "polyline";
+    } else {
+        return;
+    }
+    item["start"] = describe_point(place * start);
 }
 
 void add_object_facts(AcDbObjectId id, const AcGeMatrix3d& place, Json& item) {
@@ -129,11 +150,13 @@ void add_object_facts(AcDbObjectId id, const AcGeMatrix3d& place, Json& item) {
         AcGePoint3d start, end;
         AcGeMatrix3d start_frame, end_frame;
         if (plan_rep->get_end_points(true, start, end, start_frame, end_frame))
-            item["start"] = point_json(place * start);
+            item["start"] = describe_point(place * start);
     } else if (auto* reinforcement = KORVWall_reinforcement::cast(entity.object())) {
         AcGePoint3d first, second;
         if (reinforcement->get_wall_linear_geometry(first, second))
-            item["start"] = point_json(place * first);
+            item["start"] = describe_point(place * first);
+    } else {
+        add_slab_outline_facts(entity.object(), place, item);
     }
 }
 

@@ -3,13 +3,14 @@
 // Each kind is listed by the module's own window query over a window that holds every
 // object, so the report shows exactly the records the queries see: columns, beams, braces
 // and walls (KORVfind_columns/beams/braces/walls_in_rectangle), concrete plan reps and wall
-// rebar configurations (KORVfind_concrete_plan_reps/rebar_configs_in_rectangle). A member
+// rebar configurations (KORVfind_concrete_plan_reps/rebar_configs_in_rectangle), and slab
+// edges (KORVget_slab_edges, which lists them all). A member
 // seen through a reference inserted twice is listed twice, once per insert.
 //
 // Each item is a record as describe.h writes it, with what the tool reads from the object
 // through the host: the start point in the opened drawing's coordinates (placed by the
 // insert the record came through), and for members the material, whether it is lateral,
-// and the GUIDs it was imported under.
+// and the GUIDs it was imported under; for slab edges what the outline piece is drawn as.
 #pragma once
 
 #include "describe.h"
@@ -19,7 +20,8 @@
 namespace korv_tool {
 
 // {"drawing", "references": [...], "counts": {kind: n}, kind: [item...]...} with the kinds
-// "columns", "beams", "braces", "walls", "plan_reps", "rebar_configs" in that order.
+// "columns", "beams", "braces", "walls", "plan_reps", "rebar_configs", "slab_edges" in that
+// order.
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing);
 
 }  // namespace korv_tool

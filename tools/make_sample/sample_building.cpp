@@ -74,6 +74,13 @@ std::unique_ptr<AcDbDatabase> core_drawing(std::unique_ptr<AcDbDatabase> stair) 
     host_test::add_wall(core, L"W101", {4, 0, 0}, {4, 4, 0}, 3 * kStorey);
     const AcDbObjectId record = core.attach_xref(L"STAIR", L"stair.dxf", std::move(stair));
     core.insert(record, {{0.5, 0.5, 0}});
+    // The roof slab over the core, outlined in plain lines on the slab edge layer.
+    const AcGePoint3d roof[] = {
+        {0, 0, 3 * kStorey}, {4, 0, 3 * kStorey}, {4, 4, 3 * kStorey}, {0, 4, 3 * kStorey}};
+    for (int side = 0; side < 4; ++side) {
+        core.add(new AcDbLine(roof[side], roof[(side + 1) % 4]),
+                 KORVSlab_edge::get_default_layer_name());
+    }
     return drawing;
 }
 
@@ -146,6 +153,14 @@ std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> cor
     const AcDbObjectId record = building.attach_xref(L"CORE", L"core.dxf", std::move(core));
     building.insert(record, {{14, 2, 0}});
     building.insert(record, {{-2, 2, 0}, std::numbers::pi / 2});
+    // A floor slab over the whole frame at each level, outlined in slab edge objects.
+    for (int level = 1; level <= 3; ++level) {
+        const double z = level * kStorey;
+        host_test::add_slab_outline(building, {{kGridX[0], kGridY[0], z},
+                                               {kGridX[2], kGridY[0], z},
+                                               {kGridX[2], kGridY[1], z},
+                                               {kGridX[0], kGridY[1], z}});
+    }
     return drawing;
 }
 

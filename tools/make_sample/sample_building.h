@@ -9,9 +9,13 @@
 //                 walls W1 (grid y = 0, x 0-6, imported) and W2 (grid x = 12), a concrete
 //                 plan rep along B1 and a wall reinforcement along W1. It references the
 //                 stair core twice: at (14,2,0), and turned a quarter turn at (-2,2,0).
+//                 Each level's floor slab is outlined over the frame (0,0)-(12,8) in four
+//                 slab edge objects, counter-clockwise.
 //   core.dxf      the stair core, a 4 x 4 box: concrete columns C101-C104 over the full
 //                 height, lateral concrete beams B101-B106 at each level, the core wall
-//                 W101, and the stair drawing referenced at (0.5,0.5,0) (nested reference).
+//                 W101, the stair drawing referenced at (0.5,0.5,0) (nested reference), and
+//                 its roof slab at level 12 outlined in four plain lines on the slab edge
+//                 layer.
 //   stair.dxf     the stair: flights BR201 and BR202 (braces) and the landing beam B201.
 //
 // References are stored by file name alone, so the files work from any folder.

@@ -1,12 +1,13 @@
 // structure_builder.h: structural content for test and sample drawings, on top of the
 // host's DrawingBuilder: members with names, GUIDs and materials, walls, concrete plan reps,
-// wall reinforcements, and clips of inserts.
+// wall reinforcements, slab edges, and clips of inserts.
 #pragma once
 
 #include <host_test/drawing_builder.h>
 
 #include <list>
 #include <string>
+#include <vector>
 
 #include "korvdbx.h"
 
@@ -47,6 +48,15 @@ AcDbObjectId add_plan_rep(DrawingBuilder& drawing, const AcGePoint3d& start,
 AcDbObjectId add_wall_reinforcement(DrawingBuilder& drawing, const AcGePoint3d& first,
                                     const AcGePoint3d& second,
                                     const std::deque<AcDbObjectId>& hosts);
+// A slab edge object from start to end (the slab on its left), on the layer (the current one
+// when empty), in the block (model space when null).
+AcDbObjectId add_slab_edge(DrawingBuilder& drawing, const AcGePoint3d& start,
+                           const AcGePoint3d& end, const std::wstring& layer = L"",
+                           AcDbObjectId block = AcDbObjectId());
+// A slab's outline through the corners (counter-clockwise seen from above, closed back to
+// the first), one slab edge object per side, in order.
+std::vector<AcDbObjectId> add_slab_outline(DrawingBuilder& drawing,
+                                           const std::vector<AcGePoint3d>& corners);
 // Clips an insert.
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth);
