@@ -22,7 +22,16 @@ rm -rf "$seeds"
 mkdir -p "$seeds" "$found"
 "$build/dxf_seed_writer" "$seeds"
 
+# The fuzzer's temporary folders go to a scratch folder of the run, which must be empty
+# again at the end: each process removes the folder it made.
+export TMPDIR=$build/tmp
+rm -rf "$TMPDIR" && mkdir -p "$TMPDIR"
+
 cd "$build"
 ASAN_OPTIONS=detect_leaks=1 "$build/dxf_read_fuzzer" -max_total_time="$seconds" \
     -timeout=10 -rss_limit_mb=2048 -max_len=200000 -print_final_stats=1 "$found" "$seeds"
+if [ -n "$(ls -A "$TMPDIR")" ]; then
+    echo "dxf_read_fuzzer: left temporary files behind: $(ls -A "$TMPDIR")" >&2
+    exit 1
+fi
 echo "dxf_read_fuzzer: no failure in ${seconds}s"
