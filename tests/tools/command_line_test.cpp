@@ -26,7 +26,7 @@ TEST(CommandLine, GlobalOptionsStandBeforeOrAfterTheCommand) {
     }
     const ToolRun query = run_line("--json query $S KORVget_new_column_name");
     ASSERT_EQ(query.exit_code, 0) << query.err;
-    EXPECT_EQ(Json::parse(query.out)["calls"][0]["returned"], "C13");
+    EXPECT_EQ(Json::parse(query.out)["calls"][0]["returned"], "C105");
 
     const ToolRun version = run_line("--version");
     EXPECT_EQ(version.exit_code, 0);

@@ -21,7 +21,7 @@ const std::string kCall = "query $S KORVfind_underlying_column ";
 
 const std::vector<BadInput> kBadInputs = {
     {"NoSuchCommand", "frobnicate", 2, "frobnicate"},
-    {"ReportWithoutDrawing", "report", 2, "drawing is required"},
+    {"ReportWithoutDrawing", "report", 2, "drawings is required"},
     {"QueryWithoutFunction", "query $S", 2, "query needs a function to call"},
     {"CsvOfAQuery", "query --format csv $S KORVget_columns", 2, "--format csv is for report only"},
     {"UnknownFormat", "--format yaml report $S", 2, "yaml not in {text,json,csv}"},

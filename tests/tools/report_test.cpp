@@ -36,14 +36,16 @@ TEST(Report, ListsWhatTheSampleBuildingHoldsAsTextAndJson) {
                                    "1 concrete plan reps, 1 wall rebar configs\n"));
     EXPECT_THAT(run.out, ContainsRegex("CORE +core.dxf +resolved +2 +-\n"));
     EXPECT_THAT(run.out, ContainsRegex("STAIR +stair.dxf +resolved +1 +CORE\n"));
-    EXPECT_THAT(run.out,
-                ContainsRegex("C1 +7 +- +- +0,0,0 +concrete +imported 6B29FC40-CA47-1067-B31D-"
-                              "00DD010662DA\n"));
+    EXPECT_THAT(run.out, ContainsRegex("C1 +7 +- +- +0,0,0 +0,0,4 +4 +4 +concrete +imported "
+                                       "6B29FC40-CA47-1067-B31D-00DD010662DA\n"));
     // The core's columns once per insert, placed by each; the second insert is turned.
-    EXPECT_THAT(run.out, ContainsRegex("C102 +8@CORE +CORE +37 +18,2,0 +concrete"));
-    EXPECT_THAT(run.out, ContainsRegex("C102 +8@CORE +CORE +38 +-2,6,0 +concrete"));
-    EXPECT_THAT(run.out, ContainsRegex("BR201 +7@STAIR +STAIR +- +0.5,0.5,0 +steel"));
-    EXPECT_THAT(run.out, ContainsRegex("W1 +31 +- +- +0,0,0 +concrete +imported 3F2504E0"));
+    EXPECT_THAT(run.out,
+                ContainsRegex("C102 +8@CORE +CORE +37 +18,2,0 +18,2,12 +12 +12 +concrete"));
+    EXPECT_THAT(run.out,
+                ContainsRegex("C102 +8@CORE +CORE +38 +-2,6,0 +-2,6,12 +12 +12 +concrete"));
+    EXPECT_THAT(run.out, ContainsRegex("BR201 +7@STAIR +STAIR +- +0.5,0.5,0 +0.5,3,2 +2 +3.2015"));
+    EXPECT_THAT(run.out,
+                ContainsRegex("W1 +31 +- +- +0,0,0 +6,0,0 +4 +6 +concrete +imported 3F2504E0"));
 
     const Json report = Json::parse(run_line("report --json $S").out);
     EXPECT_EQ(report["counts"].dump(),
@@ -78,7 +80,7 @@ TEST(Report, GivesEachItemsEndTopAndLengthAndKeepsOnlyWhatTheFiltersName) {
     const Json report =
         Json::parse(run_line("report --json --kind walls,columns --references -,CORE $S").out);
     EXPECT_FALSE(report.contains("beams"));
-    EXPECT_EQ(report["counts"].dump(), R"({"columns":20,"walls":4})");
+    EXPECT_EQ(report["counts"].dump(), R"({"columns":26,"walls":4})");
     EXPECT_EQ(item_keys(report["walls"]), "W1 W2 W101@CORE#37 W101@CORE#38 ");
     const Json& c1 = report["columns"][0];
     EXPECT_EQ(c1["start"].dump() + c1["end"].dump() + c1["top"].dump() + c1["length"].dump(),

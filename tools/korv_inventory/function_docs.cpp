@@ -234,8 +234,9 @@ const std::map<std::string, FunctionDoc>& docs() {
           "and walls when asked.",
           with({{"all_beams", "true: every beam in the window; false: lateral beams only"},
                 {"include_walls", "true: walls in the window too"}},
-               std::pair<std::string, std::string>{"crossing, corner1, ..., depth_2",
-                                                   "the window, as for the rectangle queries"},
+               std::pair<std::string, std::string>{
+                   "crossing, corner1, corner2, view_direction, clip_1, clip_2, depth_1, depth_2",
+                   "the window, as for the rectangle queries"},
                std::pair<std::string, std::string>{"database, drawing_name", kDrawingArguments},
                std::pair<std::string, std::string>{"result", kRecords}),
           "true when the inventories are available; false leaves result untouched",

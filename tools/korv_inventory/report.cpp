@@ -111,8 +111,8 @@ const char* material_text(KORVLinear_structural_member::Material material) {
     return "other";
 }
 
-// The item's ends in the opened drawing, with the top elevation (the higher end's Z) and
-// the length between them.
+// The item's ends in the opened drawing, with the top elevation (the higher end's Z; a
+// wall's is raised by its height below) and the length between them.
 void add_ends(const AcGePoint3d& start, const AcGePoint3d& end, Json& item) {
     item["start"] = point_json(start);
     item["end"] = point_json(end);
@@ -123,6 +123,10 @@ void add_ends(const AcGePoint3d& start, const AcGePoint3d& end, Json& item) {
 void add_member_facts(const KORVLinear_structural_member& member, const AcGeMatrix3d& place,
                       Json& item) {
     add_ends(place * member.get_start_point(true), place * member.get_end_point(true), item);
+    if (auto* wall = KORVWall_3::cast(&member)) {  // its top is the base raised by its height
+        const double height = std::max(wall->get_start_height(true), wall->get_end_height(true));
+        item["top"] = clean_number(item["top"].get<double>() + height);
+    }
     item["material"] = material_text(member.material());
     item["lateral"] = member.is_lateral();
     std::list<GUID> guids;
