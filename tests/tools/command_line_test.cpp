@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <map>
 
 #include "function_docs.h"
 #include "function_table.h"
@@ -113,4 +114,26 @@ TEST(ManPage, IsMadeFromTheHelpOfEveryCommand) {
 TEST(Readme, ShowsTheUsageExactlyAsTheProgramPrintsIt) {
     const std::string readme = read_file(std::string(KORV_SAMPLES_DIR) + "/../README.md");
     EXPECT_THAT(readme, HasSubstr("```\n" + run_line("--help").out + "```\n"));
+}
+
+TEST(Sweep, EveryExportAnswersOrExplainsWithoutAnInternalError) {
+    const std::map<std::string, std::string> typed = {
+        {"point", "0,0,0"},   {"vector", "0,0,1"}, {"flag", "false"},
+        {"number", "0"},      {"integer", "0"},    {"object", "0"},
+        {"member", "7"},      {"elevations", "4"}, {"guid", "3F2504E0-4F89-11D3-9A0C-0305E82C3301"},
+        {"path", "none.dxf"}, {"text", "DWGNAME"}};
+    for (const korv_tool::ExportedFunction& function : korv_tool::exported_functions()) {
+        std::vector<std::string> line = {"query", "--json", sample_drawing(), function.name};
+        for (const korv_tool::ParameterInfo& parameter : function.parameters) {
+            if (parameter.source != korv_tool::ParameterSource::kArgument) continue;
+            const auto found = typed.find(parameter.kind);
+            line.push_back(found != typed.end() ? found->second : "0");
+        }
+        const ToolRun run = run_korv_inventory(line);
+        EXPECT_TRUE(run.exit_code == 0 || run.exit_code == 5) << function.name << ": " << run.err;
+        EXPECT_THAT(run.err, ::testing::Not(HasSubstr("internal error"))) << function.name;
+        if (run.exit_code == 0) {
+            EXPECT_TRUE(Json::accept(run.out)) << function.name;
+        }
+    }
 }

@@ -8,9 +8,9 @@
 //
 // Each item is a record as describe.h writes it, with what the tool reads from the object
 // through the host: the start and end points in the opened drawing's coordinates (placed
-// by the insert the record came through), the top elevation (the higher end's Z, for a wall
-// the top of the wall) and the length between the ends, and for members the material, whether it is lateral,
-// and the GUIDs it was imported under.
+// by the insert the record came through), the top elevation (the higher end's Z; for a
+// wall, the top of the wall) and the length between the ends, and for members the
+// material, whether it is lateral, and the GUIDs it was imported under.
 #pragma once
 
 #include <string>
