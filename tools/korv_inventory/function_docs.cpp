@@ -69,6 +69,18 @@ FunctionDoc rectangle(const std::string& kind, bool by_drawing, bool with_clip_2
             "member's own drawing through its insert"};
 }
 
+// The rectangle queries over the concrete assemblies of a drawing.
+FunctionDoc assemblies(const std::string& kind, const std::string& check) {
+    FunctionDoc doc = rectangle(kind, false);
+    doc.purpose = "The " + kind +
+                  " of the given drawing in a selection window (the crossing "
+                  "flag comes first here).";
+    doc.parameters.insert(doc.parameters.end() - 1, {"database", "the drawing asked about"});
+    doc.result = "true when the inventory exists; otherwise the check \"" + check +
+                 "\" is reported and result stays untouched";
+    return doc;
+}
+
 FunctionDoc between_elevations(const std::string& kind, const std::string& test) {
     return {"The " + kind + kCurrent + " that " + test + ".",
             {{"has_lower, lower", "whether there is a lower bound, and its elevation"},
@@ -371,31 +383,9 @@ const std::map<std::string, FunctionDoc>& docs() {
           ""}},
         // concrete assemblies
         {"KORVfind_concrete_plan_reps_in_rectangle",
-         [] {
-             FunctionDoc doc = rectangle("concrete lateral beam plan reps", false);
-             doc.purpose =
-                 "The concrete lateral beam plan reps of the given drawing in a "
-                 "selection window (the crossing flag comes first here).";
-             doc.parameters.insert(doc.parameters.end() - 1,
-                                   {"database", "the drawing asked about"});
-             doc.result =
-                 "true when the inventory exists; otherwise the check "
-                 "\"plan_reps_inventory\" is reported and result stays untouched";
-             return doc;
-         }()},
+         assemblies("concrete lateral beam plan reps", "plan_reps_inventory")},
         {"KORVfind_rebar_configs_in_rectangle",
-         [] {
-             FunctionDoc doc = rectangle("wall rebar configurations", false);
-             doc.purpose =
-                 "The wall rebar configurations of the given drawing in a selection "
-                 "window (the crossing flag comes first here).";
-             doc.parameters.insert(doc.parameters.end() - 1,
-                                   {"database", "the drawing asked about"});
-             doc.result =
-                 "true when the inventory exists; otherwise the check "
-                 "\"rebar_configs_inventory\" is reported and result stays untouched";
-             return doc;
-         }()},
+         assemblies("wall rebar configurations", "rebar_configs_inventory")},
         // concrete plan reps and beamlines
         {"KORVget_concrete_lateral_beam_plan_rep_id",
          {"The concrete lateral beam plan rep in the current document's model space that "
