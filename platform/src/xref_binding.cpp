@@ -71,12 +71,18 @@ std::string portable(const std::wstring& path) {
     return text;
 }
 
-// Where the saved path points from a drawing in folder; empty when nothing is there.
+// Where the saved path points from a drawing in folder; empty when nothing is there. A
+// reference saved as a DWG file is also found as the DXF file beside where it points,
+// since this host reads DXF only.
 std::string find_referenced(const std::wstring& saved, const fs::path& folder) {
     const fs::path path(portable(saved));
     std::vector<fs::path> candidates;
     candidates.push_back(path.is_absolute() ? path : folder / path);
     candidates.push_back(folder / path.filename());
+    if (same_name_ignoring_case(widen(path.extension().string()), L".dwg")) {
+        for (size_t i = 0, saved_count = candidates.size(); i < saved_count; ++i)
+            candidates.push_back(fs::path(candidates[i]).replace_extension(".dxf"));
+    }
     for (const fs::path& candidate : candidates) {
         std::error_code error;
         if (fs::is_regular_file(candidate, error)) return candidate.lexically_normal().string();

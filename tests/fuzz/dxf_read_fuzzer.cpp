@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -16,14 +17,29 @@
 
 namespace {
 
-// A folder of the fuzzer's own, so that references the input names resolve inside it.
+// A folder of the fuzzer's own, so that references the input names resolve inside it;
+// removed with what the inputs left in it when the process ends.
+class WorkFolder {
+public:
+    WorkFolder() {
+        const std::filesystem::path pattern =
+            std::filesystem::temp_directory_path() / "korv-dxf-fuzz-XXXXXX";
+        path_ = pattern.string();
+        if (mkdtemp(path_.data()) == nullptr) std::abort();
+    }
+    ~WorkFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 const std::string& work_folder() {
-    static const std::string folder = [] {
-        std::string pattern = "/tmp/korv-dxf-fuzz-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        return pattern;
-    }();
-    return folder;
+    static const WorkFolder folder;
+    return folder.path();
 }
 
 std::wstring wide(const std::string& text) {

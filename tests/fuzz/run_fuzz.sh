@@ -24,6 +24,11 @@ rm -rf "$seeds"
 mkdir -p "$seeds" "$found"
 "$build/dxf_seed_writer" "$seeds"
 
+# The fuzzer's temporary folders go to a scratch folder of the run, which must be empty
+# again at the end: each process removes the folder it made.
+export TMPDIR=$build/tmp
+rm -rf "$TMPDIR" && mkdir -p "$TMPDIR"
+
 cd "$build"
 log=$build/fuzz.log
 if ! ASAN_OPTIONS=detect_leaks=1 "$build/dxf_read_fuzzer" -max_total_time="$seconds" \
@@ -31,6 +36,10 @@ if ! ASAN_OPTIONS=detect_leaks=1 "$build/dxf_read_fuzzer" -max_total_time="$seco
     >"$log" 2>&1; then
     tail -n 80 "$log" >&2
     echo "dxf_read_fuzzer: FAILED; the input is in $build, the whole output in $log" >&2
+    exit 1
+fi
+if [ -n "$(ls -A "$TMPDIR")" ]; then
+    echo "dxf_read_fuzzer: left temporary files behind: $(ls -A "$TMPDIR")" >&2
     exit 1
 fi
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")

@@ -1,7 +1,6 @@
 // Bad inputs: each gives its message on stderr, nothing on stdout, and its exit status.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <host_test/host_test.h>
 
 #include <fstream>
 
@@ -22,10 +21,13 @@ const std::string kCall = "query $S KORVfind_underlying_column ";
 
 const std::vector<BadInput> kBadInputs = {
     {"NoSuchCommand", "frobnicate", 2, "frobnicate"},
-    {"ReportWithoutDrawing", "report", 2, "drawing is required"},
-    {"QueryWithoutFunction", "query $S", 2, "call is required"},
+    {"ReportWithoutDrawing", "report", 2, "drawings is required"},
+    {"QueryWithoutFunction", "query $S", 2, "query needs a function to call"},
+    {"CsvOfAQuery", "query --format csv $S KORVget_columns", 2, "--format csv is for report only"},
+    {"UnknownFormat", "--format yaml report $S", 2, "yaml not in {text,json,csv}"},
     {"MissingDrawing", "report /no/such/drawing.dxf", 3, "no such file: /no/such/drawing.dxf"},
-    {"DrawingIsAFolder", "report " KORV_SAMPLES_DIR, 3, "not a file: "},
+    {"DrawingIsAFolder", "report " KORV_SAMPLES_DIR, 3,
+     "not a file: " KORV_SAMPLES_DIR " is a folder"},
     {"MissingModule", "--module /no/such/module.so report $S", 3,
      "no such module: /no/such/module.so"},
     {"NotAModule", "--module " KORV_NOT_A_MODULE " report $S", 6, "acrxEntryPoint"},
@@ -60,27 +62,32 @@ TEST_P(BadInputs, GiveTheirMessageAndExitStatus) {
 INSTANTIATE_TEST_SUITE_P(Program, BadInputs, ::testing::ValuesIn(kBadInputs),
                          [](const auto& test) { return test.param.label; });
 
-TEST(BadDrawing, AnUnreadableDrawingShowsTheHostsStatus) {
+TEST(BadDrawing, AnUnreadableDrawingIsExplainedWithTheHostsStatus) {
+    const std::vector<std::pair<std::string, std::string>> drawings = {
+        {"  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n",
+         "the file is truncated or damaged (eDwgNeedsRecovery)"},
+        {"PK\x03\x04 not a drawing\n",
+         "it is not a drawing the host reads (not a DXF file, or "
+         "a DXF file of release R12 or older) (eBadDxfSequence)"}};
     TemporaryFolder folder;
-    const std::filesystem::path drawing = folder.path() / "truncated.dxf";
-    std::ofstream(drawing) << "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n";
-    host_test::reset_host();
-    AcDbDatabase database(false, true);
-    const std::wstring status =
-        acadErrorStatusText(database.readDwgFile(drawing.wstring().c_str()));
-    const ToolRun run = run_korv_inventory({"report", drawing.string()});
-    EXPECT_EQ(run.exit_code, 4);
-    EXPECT_EQ(run.err, "korv-inventory: cannot read drawing " + drawing.string() + ": " +
-                           std::string(status.begin(), status.end()) + "\n");
+    for (const auto& [text, why] : drawings) {
+        const std::filesystem::path drawing = folder.path() / "bad.dxf";
+        std::ofstream(drawing, std::ios::binary) << text;
+        const ToolRun run = run_korv_inventory({"report", drawing.string()});
+        EXPECT_EQ(run.exit_code, 4);
+        EXPECT_EQ(run.err,
+                  "korv-inventory: cannot read drawing " + drawing.string() + ": " + why + "\n");
+    }
 }
 
 TEST(Help, EveryCommandExplainsItselfWithExamples) {
-    for (const std::string command : {"report", "query", "list-functions"}) {
+    for (const std::string command : {"report", "query", "list-functions", "describe"}) {
         const ToolRun run = run_korv_inventory({command, "--help"});
         EXPECT_EQ(run.exit_code, 0) << command;
         EXPECT_THAT(run.out, HasSubstr("korv-inventory " + command)) << command;
         EXPECT_THAT(run.out, HasSubstr("Exit status: 0 success")) << command;
         if (command == "query") {
+            EXPECT_THAT(run.out, HasSubstr("Put -- before"));
             EXPECT_THAT(run.out, HasSubstr("korv-inventory query samples/building.dxf "
                                            "KORVfind_underlying_column 6,0,4 0"));
         }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fstream>
+
 #include "tool_runner.h"
 
 using ::testing::ContainsRegex;
@@ -34,14 +36,16 @@ TEST(Report, ListsWhatTheSampleBuildingHoldsAsTextAndJson) {
                                    "1 concrete plan reps, 1 wall rebar configs, 20 slab edges\n"));
     EXPECT_THAT(run.out, ContainsRegex("CORE +core.dxf +resolved +2 +-\n"));
     EXPECT_THAT(run.out, ContainsRegex("STAIR +stair.dxf +resolved +1 +CORE\n"));
-    EXPECT_THAT(run.out,
-                ContainsRegex("C1 +7 +- +- +0,0,0 +concrete +imported 6B29FC40-CA47-1067-B31D-"
-                              "00DD010662DA\n"));
+    EXPECT_THAT(run.out, ContainsRegex("C1 +7 +- +- +0,0,0 +0,0,4 +4 +4 +concrete +imported "
+                                       "6B29FC40-CA47-1067-B31D-00DD010662DA\n"));
     // The core's columns once per insert, placed by each; the second insert is turned.
-    EXPECT_THAT(run.out, ContainsRegex("C102 +8@CORE +CORE +37 +18,2,0 +concrete"));
-    EXPECT_THAT(run.out, ContainsRegex("C102 +8@CORE +CORE +38 +-2,6,0 +concrete"));
-    EXPECT_THAT(run.out, ContainsRegex("BR201 +7@STAIR +STAIR +- +0.5,0.5,0 +steel"));
-    EXPECT_THAT(run.out, ContainsRegex("W1 +31 +- +- +0,0,0 +concrete +imported 3F2504E0"));
+    EXPECT_THAT(run.out,
+                ContainsRegex("C102 +8@CORE +CORE +37 +18,2,0 +18,2,12 +12 +12 +concrete"));
+    EXPECT_THAT(run.out,
+                ContainsRegex("C102 +8@CORE +CORE +38 +-2,6,0 +-2,6,12 +12 +12 +concrete"));
+    EXPECT_THAT(run.out, ContainsRegex("BR201 +7@STAIR +STAIR +- +0.5,0.5,0 +0.5,3,2 +2 +3.2015"));
+    EXPECT_THAT(run.out,
+                ContainsRegex("W1 +31 +- +- +0,0,0 +6,0,0 +4 +6 +concrete +imported 3F2504E0"));
 
     const Json report = Json::parse(run_line("report --json $S").out);
     EXPECT_EQ(
@@ -87,4 +91,56 @@ TEST(Tour, WithoutArgumentsReportsOnTheSampleAndRunsTypicalQueries) {
                                    "has_upper=true upper=8\n  returned: true\n  result: 14\n"));
     EXPECT_THAT(run.out,
                 ContainsRegex("KORVget_imported_wall [^\n]*\n[^\n]*\n[^\n]*\n[^\n]*\n +W1 "));
+}
+
+TEST(Report, GivesEachItemsEndTopAndLengthAndKeepsOnlyWhatTheFiltersName) {
+    const Json report =
+        Json::parse(run_line("report --json --kind walls,columns --references -,CORE $S").out);
+    EXPECT_FALSE(report.contains("beams"));
+    EXPECT_EQ(report["counts"].dump(), R"({"columns":26,"walls":4})");
+    EXPECT_EQ(item_keys(report["walls"]), "W1 W2 W101@CORE#37 W101@CORE#38 ");
+    const Json& c1 = report["columns"][0];
+    EXPECT_EQ(c1["start"].dump() + c1["end"].dump() + c1["top"].dump() + c1["length"].dump(),
+              "[0.0,0.0,0.0][0.0,0.0,4.0]4.04.0");
+    const ToolRun text = run_line("report --kind braces --references STAIR $S");
+    EXPECT_THAT(text.out, HasSubstr("Inventories: 2 braces\n"));
+    EXPECT_THAT(text.out, ContainsRegex("NAME +ID +REFERENCE +INSERT +START +END +TOP +LENGTH +"
+                                        "MATERIAL +NOTES\n +BR201 +7@STAIR"));
+}
+
+TEST(Report, SeveralDrawingsAsJsonAndAsCsvThatReadsBackToTheSameRows) {
+    const Json reports = Json::parse(run_line("report --json $S $S").out);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0], reports[1]);
+
+    const ToolRun csv = run_line("report --format csv $S $S");
+    ASSERT_EQ(csv.exit_code, 0) << csv.err;
+    TemporaryFolder folder;
+    std::ofstream(folder.path() / "report.csv", std::ios::binary) << csv.out;
+    const ToolRun parsed = run_program(
+        "python3", {"-c",
+                    "import csv, json, sys\n"
+                    "print(json.dumps(list(csv.reader(open(sys.argv[1], newline='')))))",
+                    (folder.path() / "report.csv").string()});
+    ASSERT_EQ(parsed.exit_code, 0) << parsed.err;
+    const Json rows = Json::parse(parsed.out);
+    ASSERT_EQ(rows.size(), 1u + 2u * 71u);
+    EXPECT_EQ(rows[0][2], "name");
+    // Each row is an item of the JSON report, in the same order, with the same values.
+    size_t row = 1;
+    for (const Json& report : reports) {
+        for (const char* kind :
+             {"columns", "beams", "braces", "walls", "plan_reps", "rebar_configs"}) {
+            for (const Json& item : report[kind]) {
+                const Json& cells = rows[row++];
+                ASSERT_EQ(cells.size(), 18u);
+                EXPECT_EQ(cells[0], report["drawing"]);
+                EXPECT_EQ(cells[1], kind);
+                EXPECT_EQ(cells[2], item["name"].is_null() ? "" : item["name"].get<std::string>());
+                EXPECT_EQ(cells[4], item["id"]);
+                EXPECT_EQ(std::stod(cells[9].get<std::string>()), item["start"][2].get<double>());
+                EXPECT_EQ(std::stod(cells[13].get<std::string>()), item["top"].get<double>());
+            }
+        }
+    }
 }

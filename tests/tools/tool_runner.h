@@ -52,16 +52,28 @@ inline std::vector<std::string> words(const std::string& line) {
     return result;
 }
 
+// Where and how a program runs: its working folder (empty: the test's) and extra
+// environment settings ("LC_ALL=C").
+struct RunSettings {
+    std::string folder;
+    std::vector<std::string> environment;
+};
+
 // Runs program with the arguments (each quoted for the shell) with KORV_MODULE unset, so
 // the program loads the module built with it unless a test says otherwise.
-inline ToolRun run_program(const std::string& program, const std::vector<std::string>& arguments) {
+inline ToolRun run_program(const std::string& program, const std::vector<std::string>& arguments,
+                           const RunSettings& settings = {}) {
     auto quoted = [](const std::string& word) {
         std::string text = "'";
         for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
         return text + "'";
     };
     TemporaryFolder folder;
-    std::string command = "env -u KORV_MODULE " + quoted(program);
+    std::string command =
+        settings.folder.empty() ? std::string() : "cd " + quoted(settings.folder) + " && ";
+    command += "env -u KORV_MODULE";
+    for (const std::string& setting : settings.environment) command += " " + quoted(setting);
+    command += " " + quoted(program);
     for (const std::string& argument : arguments) command += " " + quoted(argument);
     command += " >" + quoted((folder.path() / "out").string()) + " 2>" +
                quoted((folder.path() / "err").string());
@@ -70,8 +82,23 @@ inline ToolRun run_program(const std::string& program, const std::vector<std::st
             read_file(folder.path() / "err")};
 }
 
-inline ToolRun run_korv_inventory(const std::vector<std::string>& arguments) {
-    return run_program(KORV_INVENTORY_PROGRAM, arguments);
+inline ToolRun run_korv_inventory(const std::vector<std::string>& arguments,
+                                  const RunSettings& settings = {}) {
+    return run_program(KORV_INVENTORY_PROGRAM, arguments, settings);
+}
+
+// A copy of the sample building (with the drawings it references) in folder, the
+// building's text passed through edit; gives the copy's path.
+inline std::filesystem::path copy_sample(const std::filesystem::path& folder,
+                                         const std::string& name = "building.dxf",
+                                         std::string (*edit)(std::string) = nullptr) {
+    std::filesystem::create_directories(folder);
+    for (const char* referenced : {"core.dxf", "stair.dxf"})
+        std::filesystem::copy_file(std::string(KORV_SAMPLES_DIR) + "/" + referenced,
+                                   folder / referenced);
+    const std::string text = read_file(sample_drawing());
+    std::ofstream(folder / name, std::ios::binary) << (edit ? edit(text) : text);
+    return folder / name;
 }
 
 inline ToolRun run_line(const std::string& line) {

@@ -10,6 +10,7 @@
 
 #include "audit.h"
 #include "drawing_session.h"
+#include "function_docs.h"
 #include "inventory_module.h"
 #include "output.h"
 #include "report.h"
@@ -18,6 +19,18 @@
 namespace korv_tool {
 namespace {
 
+// Tells the module that the drawing's document goes, when the drawing does.
+class ForgottenAtEnd {
+public:
+    ForgottenAtEnd(const InventoryModule& module, const DrawingSession& drawing)
+        : module_(module), drawing_(drawing) {}
+    ~ForgottenAtEnd() { module_.forget(drawing_.document()); }
+
+private:
+    const InventoryModule& module_;
+    const DrawingSession& drawing_;
+};
+
 // An opened drawing with the module loaded to ask about it. The drawing is read first, so
 // that a wrong path is reported before anything else; the module is told the document goes
 // before it is unloaded.
@@ -25,7 +38,6 @@ class Workspace {
 public:
     Workspace(const std::string& module_path, const std::string& drawing)
         : drawing_(drawing), module_(module_path) {}
-    ~Workspace() { module_.forget(drawing_.document()); }
 
     const DrawingSession& drawing() const { return drawing_; }
     const InventoryModule& module() const { return module_; }
@@ -33,6 +45,7 @@ public:
 private:
     DrawingSession drawing_;
     InventoryModule module_;
+    ForgottenAtEnd forgotten_{module_, drawing_};
 };
 
 // One call, with what the host saw the module do during it: the host services it called
@@ -61,47 +74,41 @@ Json run_call(const Workspace& workspace, const PlannedCall& planned,
     return record;
 }
 
-size_t edit_distance(const std::string& a, const std::string& b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 const ExportedFunction& known_function(const std::string& name) {
     if (const ExportedFunction* found = find_function(name)) return *found;
     if (const ExportedFunction* found = find_function("KORV" + name)) return *found;
-    std::string message = "unknown function " + name;
-    std::string nearest;
-    size_t best = 4;  // suggest only names a few edits away
-    for (const ExportedFunction& function : exported_functions()) {
-        const size_t distance = std::min(edit_distance(name, function.name),
-                                         edit_distance("KORV" + name, function.name));
-        if (distance < best) best = distance, nearest = function.name;
-    }
+    std::vector<std::string> names;
+    for (const ExportedFunction& function : exported_functions()) names.push_back(function.name);
+    std::string message = "unknown function " + valid_utf8(name);
+    const std::string nearest =
+        nearest_name(name.rfind("KORV", 0) == 0 ? name : "KORV" + name, names);
     if (!nearest.empty()) message += " (did you mean " + nearest + "?)";
     throw ToolError(ExitCode::kArgument, message + "; list-functions lists them all");
 }
 
 std::string shown_path(const std::string& path) {
     std::error_code error;
-    const auto relative = std::filesystem::relative(path, std::filesystem::current_path(), error);
+    const auto folder = std::filesystem::current_path(error);
+    const auto relative = std::filesystem::relative(path, folder, error);
     if (error || relative.empty() || relative.native().rfind("..", 0) == 0) return path;
     return relative.string();
 }
 
-std::string joined(const std::vector<std::string>& words) {
-    std::string text;
-    for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
-    return text;
+const char* const kCsvForReportOnly = "--format csv is for report only";
+
+// A warning on err for each reference the host did not resolve; true when there is none.
+bool warn_unresolved(const std::string& path, const Json& references, std::ostream& err) {
+    bool all_resolved = true;
+    for (const Json& reference : references) {
+        const std::string status = reference["status"].get<std::string>();
+        if (status != "file not found" && status != "unresolved") continue;
+        all_resolved = false;
+        err << "korv-inventory: warning: " << path << ": reference "
+            << valid_utf8(reference["name"].get<std::string>()) << " ("
+            << valid_utf8(reference["path"].get<std::string>()) << ") is not resolved: " << status
+            << "; its objects are not in the report\n";
+    }
+    return all_resolved;
 }
 
 // What the tour asks of the sample building (tools/make_sample/sample_building.h).
@@ -141,20 +148,49 @@ std::vector<PlannedCall> plan_calls(const std::vector<std::string>& words) {
     return calls;
 }
 
-ExitCode run_report(const std::string& module_path, const ReportOptions& options,
-                    std::ostream& out) {
-    Workspace workspace(module_path, options.drawing);
-    note_repairs(workspace.drawing(), std::cerr);
-    const Json report = inventory_report(workspace.module(), workspace.drawing());
-    if (options.json) {
-        out << report.dump(2) << "\n";
-    } else {
-        print_report(report, out);
-    }
-    return ExitCode::kSuccess;
+Format chosen_format(const GlobalOptions& options) {
+    if (options.json || options.format == "json") return Format::kJson;
+    return options.format == "csv" ? Format::kCsv : Format::kText;
 }
 
-ExitCode run_query(const std::string& module_path, const QueryOptions& options, std::ostream& out) {
+ExitCode run_report(const std::string& module_path, const ReportOptions& options, Format format,
+                    std::ostream& out, std::ostream& err) {
+    const InventoryModule module(module_path);
+    const ReportFilter filter{options.kinds, options.references};
+    ExitCode status = ExitCode::kSuccess;
+    Json reports = Json::array();
+    for (const std::string& path : options.drawings) {
+        try {
+            const DrawingSession drawing(path);
+            note_repairs(drawing, err);
+            const ForgottenAtEnd forgotten(module, drawing);
+            Json report = inventory_report(module, drawing, filter);
+            const bool all_resolved = warn_unresolved(path, report["references"], err);
+            if (format == Format::kText) print_report(report, out);
+            if (format == Format::kText && &path != &options.drawings.back()) out << "\n";
+            reports.push_back(std::move(report));
+            if (!all_resolved && status == ExitCode::kSuccess) status = ExitCode::kReference;
+        } catch (const ToolError& error) {
+            if (error.code() == ExitCode::kArgument) throw;  // the same for every drawing
+            err << "korv-inventory: " << error.what() << "\n";
+            if (status == ExitCode::kSuccess || status == ExitCode::kReference)
+                status = error.code();
+        }
+    }
+    if (format == Format::kJson)
+        out << json_text(reports.size() == 1 && options.drawings.size() == 1 ? reports[0]
+                                                                             : reports);
+    if (format == Format::kCsv) write_report_csv(reports, out);
+    return status;
+}
+
+ExitCode run_query(const std::string& module_path, const QueryOptions& options, Format format,
+                   std::ostream& out) {
+    if (format == Format::kCsv) throw ToolError(ExitCode::kUsage, kCsvForReportOnly);
+    if (options.words.empty())
+        throw ToolError(ExitCode::kUsage,
+                        "query needs a function to call: query DRAWING "
+                        "FUNCTION ARGS... (list-functions lists them)");
     const std::vector<PlannedCall> calls = plan_calls(options.words);
     Workspace workspace(module_path, options.drawing);
     const std::wstring drawing_name = options.drawing_name.empty()
@@ -165,19 +201,38 @@ ExitCode run_query(const std::string& module_path, const QueryOptions& options, 
     answer["calls"] = Json::array();
     for (const PlannedCall& planned : calls) {
         Json record = run_call(workspace, planned, drawing_name);
-        if (!options.json) print_call(record, out);
+        if (format == Format::kText) print_call(record, out);
         answer["calls"].push_back(std::move(record));
     }
-    if (options.json) out << answer.dump(2) << "\n";
+    if (format == Format::kJson) out << json_text(answer);
     return ExitCode::kSuccess;
 }
 
-ExitCode run_list_functions(bool json, std::ostream& out) {
-    if (json) {
-        out << functions_json(exported_functions()).dump(2) << "\n";
-    } else {
-        print_functions(exported_functions(), out);
+ExitCode run_list_functions(const std::string& module_path, const std::vector<std::string>& names,
+                            Format format, std::ostream& out) {
+    if (format == Format::kCsv) throw ToolError(ExitCode::kUsage, kCsvForReportOnly);
+    const InventoryModule module(module_path);  // the list is of what this module exports
+    if (names.empty()) {
+        if (format == Format::kJson) {
+            out << json_text(functions_json(exported_functions()));
+        } else {
+            print_functions(exported_functions(), out);
+        }
+        return ExitCode::kSuccess;
     }
+    std::vector<const ExportedFunction*> functions;  // all known before anything is written
+    for (const std::string& name : names) functions.push_back(&known_function(name));
+    Json descriptions = Json::array();
+    for (const ExportedFunction* function : functions) {
+        if (format == Format::kJson) {
+            descriptions.push_back(description_json(*function));
+        } else {
+            if (function != functions.front()) out << "\n";
+            print_description(*function, out);
+        }
+    }
+    if (format == Format::kJson)
+        out << json_text(descriptions.size() == 1 ? descriptions[0] : descriptions);
     return ExitCode::kSuccess;
 }
 
@@ -197,14 +252,30 @@ ExitCode run_tour(const std::string& module_path, const std::string& sample, std
     return ExitCode::kSuccess;
 }
 
+std::vector<std::string> split_literal_words(int argc, char** argv,
+                                             std::vector<std::string>& literal) {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    const auto query = std::find(words.begin(), words.end(), "query");
+    const auto separator = std::find(query, words.end(), "--");
+    if (query != words.end() && separator != words.end()) {
+        literal.assign(separator + 1, words.end());
+        words.erase(separator, words.end());
+    }
+    std::reverse(words.begin(), words.end());
+    return words;
+}
+
 int run_reporting_errors(const std::function<ExitCode()>& command, std::ostream& err) {
     try {
         return static_cast<int>(command());
     } catch (const ToolError& error) {
         err << "korv-inventory: " << error.what() << "\n";
         return static_cast<int>(error.code());
+    } catch (const std::bad_alloc&) {
+        err << "korv-inventory: out of memory\n";
+        return static_cast<int>(ExitCode::kInternal);
     } catch (const std::exception& error) {
-        err << "korv-inventory: internal error: " << error.what() << "\n";
+        err << "korv-inventory: internal error: " << valid_utf8(error.what()) << "\n";
         return static_cast<int>(ExitCode::kInternal);
     }
 }

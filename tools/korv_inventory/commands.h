@@ -14,9 +14,21 @@
 
 namespace korv_tool {
 
+// The options every command takes, before or after the command's name.
+struct GlobalOptions {
+    std::string module;  // --module; empty: the default module
+    std::string format;  // --format: "text", "json", "csv"; empty: text
+    bool json = false;   // --json, the same as --format json
+};
+
+enum class Format { kText, kJson, kCsv };
+// --json wins over --format.
+Format chosen_format(const GlobalOptions& options);
+
 struct ReportOptions {
-    std::string drawing;
-    bool json = false;
+    std::vector<std::string> drawings;    // reported in turn
+    std::vector<std::string> kinds;       // empty: all
+    std::vector<std::string> references;  // empty: all; "-" for the drawing's own objects
 };
 
 struct QueryOptions {
@@ -25,15 +37,27 @@ struct QueryOptions {
     // that maintenance calls (add, delete) show their effect on the queries after them.
     std::vector<std::string> words;
     std::string drawing_name;  // empty: the opened drawing's own name
-    bool json = false;
 };
 
-ExitCode run_report(const std::string& module_path, const ReportOptions& options,
-                    std::ostream& out);
-ExitCode run_query(const std::string& module_path, const QueryOptions& options, std::ostream& out);
-ExitCode run_list_functions(bool json, std::ostream& out);
+// Reports on each drawing in turn: a drawing that cannot be read is reported on err and
+// the others still are; a reference that is not resolved is warned about on err. The
+// status is the first failure's, else kReference when a reference was not resolved.
+ExitCode run_report(const std::string& module_path, const ReportOptions& options, Format format,
+                    std::ostream& out, std::ostream& err);
+ExitCode run_query(const std::string& module_path, const QueryOptions& options, Format format,
+                   std::ostream& out);
+// The functions the module exports (checked: the module must load); with names, what each
+// named function does in full.
+ExitCode run_list_functions(const std::string& module_path, const std::vector<std::string>& names,
+                            Format format, std::ostream& out);
 // The sample building's report and a few typical queries, each shown with its command.
 ExitCode run_tour(const std::string& module_path, const std::string& sample, std::ostream& out);
+
+// The program's arguments for the command-line parser (in the reversed order it takes),
+// without the words after a lone "--" that follows the query command: those are call words
+// taken as typed (a "-.5" is an argument, not an option), given back in literal.
+std::vector<std::string> split_literal_words(int argc, char** argv,
+                                             std::vector<std::string>& literal);
 
 // Runs the command; a ToolError becomes "korv-inventory: message" on err and its status,
 // any other exception an internal error.

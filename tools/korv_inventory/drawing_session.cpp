@@ -6,10 +6,13 @@
 #include <dbsymtb.h>
 #include <host_test/host_test.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 
+#include "progress.h"
 #include "text.h"
 #include "tool_error.h"
 
@@ -39,14 +42,63 @@ std::wstring name_of(const AcDbSymbolTableRecord* record) {
     return record->getName(name) == Acad::eOk && name != nullptr ? name : L"";
 }
 
+// Why the file at path cannot be opened, in the user's words; empty when it can.
+std::string file_problem(const std::filesystem::path& file, const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(file, error);
+    if (error == std::errc::permission_denied)
+        return "permission denied: a folder on the way to " + path + " cannot be searched";
+    if (error == std::errc::too_many_symbolic_link_levels)
+        return "symbolic link loop: " + path + " leads back to itself";
+    if (error == std::errc::not_a_directory)
+        return "no such file: " + path + " (a part of the path is a file, not a folder)";
+    if (error || !std::filesystem::exists(status)) return "no such file: " + path;
+    if (std::filesystem::is_directory(status)) return "not a file: " + path + " is a folder";
+    if (!std::filesystem::is_regular_file(status)) return "not a file: " + path;
+    if (access(file.c_str(), R_OK) != 0) return "permission denied: " + path + " cannot be read";
+    if (valid_utf8(file.string()) != file.string())
+        return "the file name " + valid_utf8(path) +
+               " is not valid UTF-8, and the host opens files by their names as text: rename it";
+    return {};
+}
+
 std::filesystem::path existing_file(const std::string& path) {
     std::error_code error;
-    const std::filesystem::path file = std::filesystem::absolute(path, error);
-    if (error || !std::filesystem::exists(file, error))
-        throw ToolError(ExitCode::kFile, "no such file: " + path);
-    if (!std::filesystem::is_regular_file(file, error))
-        throw ToolError(ExitCode::kFile, "not a file: " + path);
-    return file.lexically_normal();
+    const std::filesystem::path file = std::filesystem::absolute(path, error).lexically_normal();
+    const std::string problem = error ? "no such file: " + path : file_problem(file, path);
+    if (!problem.empty()) throw ToolError(ExitCode::kFile, problem);
+    return file;
+}
+
+// Why the host could not read a drawing, in plain words, with its status after them.
+std::string read_failure(Acad::ErrorStatus es) {
+    const char* why = "the host refused it";
+    switch (es) {
+        case Acad::eBadDxfSequence:
+            why =
+                "it is not a drawing the host reads (not a DXF file, or a DXF file of "
+                "release R12 or older)";
+            break;
+        case Acad::eDwgNeedsRecovery:
+            why = "the file is truncated or damaged";
+            break;
+        case Acad::eFileAccessErr:
+            why = "the file could not be read";
+            break;
+        case Acad::eFileSharingViolation:
+            why = "another program holds the file open for writing";
+            break;
+        case Acad::eFileNotFound:
+            why = "the file is gone";
+            break;
+        case Acad::eOutOfDisk:
+        case Acad::eOutOfMemory:
+            why = "the machine ran out of memory or disk space";
+            break;
+        default:
+            break;
+    }
+    return std::string(why) + " (" + to_utf8(acadErrorStatusText(es)) + ")";
 }
 
 ReferenceSummary summary_of(AcDbBlockTableRecord* record) {
@@ -66,13 +118,18 @@ ReferenceSummary summary_of(AcDbBlockTableRecord* record) {
 
 DrawingSession::DrawingSession(const std::string& path) {
     const std::filesystem::path file = existing_file(path);
-    file_name_ = file.wstring();
+    // Not path::wstring(): its conversion follows the locale and refuses non-ASCII names
+    // under the C locale, while the host's file names are UTF-8 under every locale.
+    file_name_ = from_utf8(file.string());
     auto database = std::make_unique<AcDbDatabase>(false, true);
-    const Acad::ErrorStatus es = database->readDwgFile(file_name_.c_str());
-    if (es != Acad::eOk) {
-        throw ToolError(ExitCode::kDrawing,
-                        "cannot read drawing " + path + ": " + to_utf8(acadErrorStatusText(es)));
+    Acad::ErrorStatus es;
+    {
+        const Progress progress("reading " + file.filename().string());
+        es = database->readDwgFile(file_name_.c_str());
     }
+    if (es != Acad::eOk)
+        throw ToolError(ExitCode::kDrawing,
+                        "cannot read drawing " + path + ": " + read_failure(es));
     document_ = host_test::add_document(std::move(database), file_name_);
     host_test::set_current_document(document_);
     host_test::set_working_database(document_->database());

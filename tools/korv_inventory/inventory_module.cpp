@@ -14,8 +14,10 @@ InventoryModule::InventoryModule(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         throw ToolError(ExitCode::kFile, "no such module: " + path);
+    // The loader searches the library path for a bare file name; the user means this folder.
+    const std::string file = std::filesystem::absolute(path, error).lexically_normal().string();
     try {
-        module_ = std::make_unique<host_test::LoadedModule>(path);
+        module_ = std::make_unique<host_test::LoadedModule>(error ? path : file);
     } catch (const std::runtime_error& refused) {
         throw ToolError(ExitCode::kModule, refused.what());
     }

@@ -31,6 +31,10 @@ std::string point_text(const Json& point) {
     return text;
 }
 
+std::string number_text(const Json& number) {
+    return number.is_number() ? format_number(number.get<double>()) : "-";
+}
+
 std::string notes_of(const Json& item) {
     std::string notes;
     if (item.value("lateral", false)) notes += "lateral ";
@@ -77,12 +81,14 @@ const std::vector<KindTitle>& kind_titles() {
 void print_kind(const std::string& title, const Json& items, std::ostream& out) {
     out << "\n" << title << " (" << items.size() << ")\n";
     if (items.empty()) return;
-    TextTable table({"NAME", "ID", "REFERENCE", "INSERT", "START", "MATERIAL", "NOTES"});
+    TextTable table({"NAME", "ID", "REFERENCE", "INSERT", "START", "END", "TOP", "LENGTH",
+                     "MATERIAL", "NOTES"});
     for (const Json& item : items) {
         table.add_row({text_of(field(item, "name")), text_of(field(item, "id")),
                        text_of(field(item, "file_name")), text_of(field(item, "reference")),
-                       point_text(field(item, "start")), text_of(field(item, "material")),
-                       notes_of(item)});
+                       point_text(field(item, "start")), point_text(field(item, "end")),
+                       number_text(field(item, "top")), number_text(field(item, "length")),
+                       text_of(field(item, "material")), notes_of(item)});
     }
     table.print(out, "  ");
 }
@@ -150,6 +156,10 @@ std::string parameter_list(const ExportedFunction& function, ParameterSource sou
 
 }  // namespace
 
+std::string json_text(const Json& document) {
+    return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
 TextTable::TextTable(std::vector<std::string> header) {
     rows_.push_back(std::move(header));
 }
@@ -162,13 +172,14 @@ void TextTable::print(std::ostream& out, const std::string& indent) const {
     std::vector<size_t> widths;
     for (const auto& row : rows_) {
         widths.resize(std::max(widths.size(), row.size()));
-        for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+        for (size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], display_width(row[i]));
     }
     for (const auto& row : rows_) {
         std::string line = indent;
         for (size_t i = 0; i < row.size(); ++i) {
             line += row[i];
-            if (i + 1 < row.size()) line += std::string(widths[i] - row[i].size() + 2, ' ');
+            if (i + 1 < row.size()) line += std::string(widths[i] - display_width(row[i]) + 2, ' ');
         }
         out << line << "\n";
     }
@@ -179,11 +190,51 @@ void print_report(const Json& report, std::ostream& out) {
     print_references(report["references"], out);
     std::string counts;
     for (const KindTitle& kind : kind_titles()) {
+        if (!report.contains(kind.kind)) continue;  // left out by --kind
         if (!counts.empty()) counts += ", ";
         counts += std::to_string(report["counts"].value(kind.kind, 0)) + " " + kind.words;
     }
     out << "Inventories: " << counts << "\n";
-    for (const KindTitle& kind : kind_titles()) print_kind(kind.title, report[kind.kind], out);
+    for (const KindTitle& kind : kind_titles()) {
+        if (report.contains(kind.kind)) print_kind(kind.title, report[kind.kind], out);
+    }
+}
+
+void write_report_csv(const Json& reports, std::ostream& out) {
+    auto cell = [](const Json& value) {
+        std::string text = value.is_null()     ? ""
+                           : value.is_string() ? value.get<std::string>()
+                           : value.is_number() ? format_number(value.get<double>())
+                                               : value.dump();
+        text = valid_utf8(text);
+        if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+        std::string quoted = "\"";
+        for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return quoted + "\"";
+    };
+    auto coordinates = [&](const Json& point) {
+        if (!point.is_array()) return std::string(",,");
+        return cell(point[0]) + "," + cell(point[1]) + "," + cell(point[2]);
+    };
+    out << "drawing,kind,name,class,id,reference,insert,start_x,start_y,start_z,end_x,end_y,"
+           "end_z,top,length,material,lateral,guids\r\n";
+    for (const Json& report : reports) {
+        for (const KindTitle& kind : kind_titles()) {
+            if (!report.contains(kind.kind)) continue;
+            for (const Json& item : report[kind.kind]) {
+                std::string guids;
+                for (const Json& guid : item.value("guids", Json::array()))
+                    guids += (guids.empty() ? "" : " ") + guid.get<std::string>();
+                out << cell(report["drawing"]) << "," << kind.kind << ","
+                    << cell(field(item, "name")) << "," << cell(field(item, "class")) << ","
+                    << cell(field(item, "id")) << "," << cell(field(item, "file_name")) << ","
+                    << cell(field(item, "reference")) << "," << coordinates(field(item, "start"))
+                    << "," << coordinates(field(item, "end")) << "," << cell(field(item, "top"))
+                    << "," << cell(field(item, "length")) << "," << cell(field(item, "material"))
+                    << "," << cell(field(item, "lateral")) << "," << cell(guids) << "\r\n";
+            }
+        }
+    }
 }
 
 void print_call(const Json& call, std::ostream& out) {

@@ -23,8 +23,17 @@ private:
     std::vector<std::vector<std::string>> rows_;
 };
 
+// The JSON document as the tool writes it: indented, with any text that is not valid UTF-8
+// (a drawing's malformed name, a typed argument) written with replacement characters
+// rather than refused.
+std::string json_text(const Json& document);
+
 // The report of report.h.
 void print_report(const Json& report, std::ostream& out);
+// The items of the reports as CSV (RFC 4180: comma-separated, quoted where needed, CRLF line
+// ends), one row per item after a header row, the drawing and the kind in the first two
+// columns: a table for a spreadsheet.
+void write_report_csv(const Json& reports, std::ostream& out);
 // One call record of ExportedFunction::call, with what the tool noted around it.
 void print_call(const Json& call, std::ostream& out);
 // The table of functions, with their typed arguments and what they give back.

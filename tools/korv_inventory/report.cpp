@@ -3,11 +3,14 @@
 #include <dbents.h>
 #include <dbobjptr.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
 #include "arguments.h"
+#include "progress.h"
 #include "text.h"
+#include "tool_error.h"
 
 namespace korv_tool {
 namespace {
@@ -107,9 +110,22 @@ const char* material_text(KORVLinear_structural_member::Material material) {
     return "other";
 }
 
+// The item's ends in the opened drawing, with the top elevation (the higher end's Z; a
+// wall's is raised by its height below) and the length between them.
+void add_ends(const AcGePoint3d& start, const AcGePoint3d& end, Json& item) {
+    item["start"] = describe_point(start);
+    item["end"] = describe_point(end);
+    item["top"] = clean_number(std::max(start.z, end.z));
+    item["length"] = clean_number(start.distanceTo(end));
+}
+
 void add_member_facts(const KORVLinear_structural_member& member, const AcGeMatrix3d& place,
                       Json& item) {
-    item["start"] = describe_point(place * member.get_start_point(true));
+    add_ends(place * member.get_start_point(true), place * member.get_end_point(true), item);
+    if (auto* wall = KORVWall_3::cast(&member)) {  // its top is the base raised by its height
+        const double height = std::max(wall->get_start_height(true), wall->get_end_height(true));
+        item["top"] = clean_number(item["top"].get<double>() + height);
+    }
     item["material"] = material_text(member.material());
     item["lateral"] = member.is_lateral();
     std::list<GUID> guids;
@@ -150,11 +166,11 @@ void add_object_facts(AcDbObjectId id, const AcGeMatrix3d& place, Json& item) {
         AcGePoint3d start, end;
         AcGeMatrix3d start_frame, end_frame;
         if (plan_rep->get_end_points(true, start, end, start_frame, end_frame))
-            item["start"] = describe_point(place * start);
+            add_ends(place * start, place * end, item);
     } else if (auto* reinforcement = KORVWall_reinforcement::cast(entity.object())) {
         AcGePoint3d first, second;
         if (reinforcement->get_wall_linear_geometry(first, second))
-            item["start"] = describe_point(place * first);
+            add_ends(place * first, place * second, item);
     } else {
         add_slab_outline_facts(entity.object(), place, item);
     }
@@ -172,18 +188,38 @@ Json references_json(const DrawingSession& drawing) {
     return references;
 }
 
+bool wanted(const std::vector<std::string>& filter, const std::string& value) {
+    return filter.empty() || std::find(filter.begin(), filter.end(), value) != filter.end();
+}
+
 }  // namespace
 
-Json inventory_report(const InventoryModule& module, const DrawingSession& drawing) {
+Json inventory_report(const InventoryModule& module, const DrawingSession& drawing,
+                      const ReportFilter& filter) {
     Json report;
     report["drawing"] = to_utf8(drawing.file_name());
     report["references"] = references_json(drawing);
     report["counts"] = Json::object();
-    for (const auto& [kind, query] : kind_queries(module, drawing)) {
+    const auto queries = kind_queries(module, drawing);
+    for (const std::string& kind : filter.kinds) {
+        if (std::none_of(queries.begin(), queries.end(),
+                         [&](const auto& query) { return query.first == kind; })) {
+            std::vector<std::string> known;
+            for (const auto& query : queries) known.push_back(query.first);
+            throw ToolError(ExitCode::kArgument, unknown_name_message("kind", kind, known));
+        }
+    }
+    const Progress progress("reporting on " + to_utf8(drawing.file_name()));
+    for (const auto& [kind, query] : queries) {
+        if (!wanted(filter.kinds, kind)) continue;
+        progress.show(kind);
         Records records;
         query(records);
         Json items = Json::array();
         for (const KORVid_and_filename& record : records) {
+            const std::string reference =
+                record.file_name.empty() ? "-" : to_utf8(record.file_name);
+            if (!wanted(filter.references, reference)) continue;
             Json item = describe_record(record);
             add_object_facts(record.id, placement(drawing, record), item);
             items.push_back(item);

@@ -8,10 +8,15 @@
 // seen through a reference inserted twice is listed twice, once per insert.
 //
 // Each item is a record as describe.h writes it, with what the tool reads from the object
-// through the host: the start point in the opened drawing's coordinates (placed by the
-// insert the record came through), and for members the material, whether it is lateral,
-// and the GUIDs it was imported under; for slab edges what the outline piece is drawn as.
+// through the host: the start and end points in the opened drawing's coordinates (placed
+// by the insert the record came through), the top elevation (the higher end's Z; for a
+// wall, the top of the wall) and the length between the ends, for members the material,
+// whether it is lateral, and the GUIDs it was imported under, and for slab edges what the
+// outline piece is drawn as.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "describe.h"
 #include "drawing_session.h"
@@ -19,9 +24,17 @@
 
 namespace korv_tool {
 
+// What a report keeps: the kinds named (all when empty), and of those the items that come
+// through the references named ("-" for the drawing's own objects; all when empty).
+struct ReportFilter {
+    std::vector<std::string> kinds;
+    std::vector<std::string> references;
+};
+
 // {"drawing", "references": [...], "counts": {kind: n}, kind: [item...]...} with the kinds
-// "columns", "beams", "braces", "walls", "plan_reps", "rebar_configs", "slab_edges" in that
-// order.
-Json inventory_report(const InventoryModule& module, const DrawingSession& drawing);
+// "columns", "beams", "braces", "walls", "plan_reps", "rebar_configs", "slab_edges" that the
+// filter keeps, in that order. Throws ToolError kArgument for a kind it does not know.
+Json inventory_report(const InventoryModule& module, const DrawingSession& drawing,
+                      const ReportFilter& filter = {});
 
 }  // namespace korv_tool

@@ -12,12 +12,13 @@ namespace korv_tool {
 // The program's exit statuses; --help lists them.
 enum class ExitCode {
     kSuccess = 0,
-    kInternal = 1,  // a fault of the tool (a bug): reported, never expected
-    kUsage = 2,     // the command line does not parse (unknown command, missing operand)
-    kFile = 3,      // the drawing or the module file does not exist or is not a file
-    kDrawing = 4,   // the host could not read the drawing
-    kArgument = 5,  // unknown function, wrong number of arguments, malformed argument
-    kModule = 6,    // the module could not be loaded or lacks an exported function
+    kInternal = 1,   // a fault of the tool (a bug): reported, never expected
+    kUsage = 2,      // the command line does not parse (unknown command, missing operand)
+    kFile = 3,       // the drawing or the module file does not exist or is not a file
+    kDrawing = 4,    // the host could not read the drawing
+    kArgument = 5,   // unknown function, wrong number of arguments, malformed argument
+    kModule = 6,     // the module could not be loaded or lacks an exported function
+    kReference = 7,  // report: a drawing's reference was not resolved (the rest is reported)
 };
 
 class ToolError : public std::runtime_error {
@@ -32,9 +33,10 @@ private:
 
 // The text --help shows for the exit statuses.
 inline const char* exit_code_help() {
-    return "Exit status: 0 success (also when a query answers false), 1 internal error,\n"
-           "2 usage, 3 file missing, 4 drawing unreadable, 5 unknown function or bad argument,\n"
-           "6 module not loadable.";
+    return "Exit status: 0 success (also when a query answers false), 1 internal error\n"
+           "(a fault of the tool), 2 usage, 3 file missing or not readable, 4 drawing\n"
+           "unreadable, 5 unknown function or bad argument, 6 module not loadable, 7 a\n"
+           "reference of a reported drawing not resolved (the report is still written).";
 }
 
 }  // namespace korv_tool
