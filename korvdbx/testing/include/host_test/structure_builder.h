@@ -1,6 +1,6 @@
 // structure_builder.h: structural content for test and sample drawings, on top of the
 // host's DrawingBuilder: members with names, GUIDs and materials, walls, concrete plan reps,
-// wall reinforcements, and clips of inserts.
+// wall reinforcements, grid lines, and clips of inserts.
 #pragma once
 
 #include <host_test/drawing_builder.h>
@@ -47,6 +47,23 @@ AcDbObjectId add_plan_rep(DrawingBuilder& drawing, const AcGePoint3d& start,
 AcDbObjectId add_wall_reinforcement(DrawingBuilder& drawing, const AcGePoint3d& first,
                                     const AcGePoint3d& second,
                                     const std::deque<AcDbObjectId>& hosts);
+// Grid lines of the grid system named system, labelled label; in model space unless a
+// block is given.
+AcDbObjectId add_master_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& start,
+                                  const AcGePoint3d& end, AcDbObjectId block = AcDbObjectId());
+AcDbObjectId add_trimmed_master_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                          const std::wstring& label, const AcGePoint3d& start,
+                                          const AcGePoint3d& end, double start_trim,
+                                          double end_trim, AcDbObjectId block = AcDbObjectId());
+// Along the ray from center, from start to end.
+AcDbObjectId add_radial_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& center,
+                                  const AcGePoint3d& start, const AcGePoint3d& end,
+                                  AcDbObjectId block = AcDbObjectId());
+AcDbObjectId add_circle_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& center,
+                                  double radius, AcDbObjectId block = AcDbObjectId());
 // Clips an insert.
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth);
