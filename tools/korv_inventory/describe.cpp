@@ -18,9 +18,13 @@ Json handle_json(AcDbObjectId id) {
 }  // namespace
 
 std::string member_name(AcDbObjectId id) {
-    AcDbObjectPointer<KORVLinear_structural_member> member(id, AcDb::kForRead);
-    if (member.openStatus() != Acad::eOk) return {};
-    return to_utf8(member->get_full_member_name(false));
+    AcDbEntityPointer entity(id, AcDb::kForRead);
+    if (entity.openStatus() != Acad::eOk) return {};
+    if (auto* member = KORVLinear_structural_member::cast(entity.object()))
+        return to_utf8(member->get_full_member_name(false));
+    if (auto* line = dynamic_cast<const KORVGrid_line_parent*>(entity.object()))
+        return to_utf8(line->label());
+    return {};
 }
 
 Json describe_object(AcDbObjectId id) {
@@ -53,6 +57,12 @@ Json describe_records(const std::list<KORVid_and_filename>& records) {
 Json describe_ids(const std::list<AcDbObjectId>& ids) {
     Json list = Json::array();
     for (AcDbObjectId id : ids) list.push_back(describe_object(id));
+    return list;
+}
+
+Json describe_names(const std::list<std::wstring>& names) {
+    Json list = Json::array();
+    for (const std::wstring& name : names) list.push_back(to_utf8(name));
     return list;
 }
 

@@ -24,13 +24,16 @@ namespace korv_tool {
 
 using Json = nlohmann::ordered_json;
 
-// The member's full name ("C12"); empty when the id does not open as a member.
+// The member's full name ("C12") or the grid line's label ("A"); empty when the id opens
+// as neither.
 std::string member_name(AcDbObjectId id);
 // {"name", "class", "handle", "id"}; null for the null id.
 Json describe_object(AcDbObjectId id);
 Json describe_record(const KORVid_and_filename& record);
 Json describe_records(const std::list<KORVid_and_filename>& records);
 Json describe_ids(const std::list<AcDbObjectId>& ids);
+// The names, in order, as UTF-8 strings.
+Json describe_names(const std::list<std::wstring>& names);
 // (member, 0) for an unsupported start, (member, 1) for an unsupported end.
 Json describe_ends(const std::list<std::pair<AcDbObjectId, int>>& ends);
 

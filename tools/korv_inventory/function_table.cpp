@@ -90,6 +90,13 @@ std::vector<ExportedFunction> make_table() {
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
         KORV_FUNCTION(KORVfind_rebar_configs_in_rectangle, "crossing", "corner1", "corner2",
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
+        // grid lines
+        KORV_FUNCTION(KORVget_grid_system_names),
+        KORV_FUNCTION(KORVget_linear_grid_system_names),
+        KORV_FUNCTION(KORVget_radial_grid_system_names),
+        KORV_FUNCTION(KORVget_linear_grid_lines, "system_names"),
+        KORV_FUNCTION(KORVget_radial_grid_lines, "system_names"),
+        KORV_FUNCTION(KORVrebuild_grid_inventory),
     };
 }
 

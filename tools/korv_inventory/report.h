@@ -19,7 +19,10 @@
 namespace korv_tool {
 
 // {"drawing", "references": [...], "counts": {kind: n}, kind: [item...]...} with the kinds
-// "columns", "beams", "braces", "walls", "plan_reps", "rebar_configs" in that order.
+// "columns", "beams", "braces", "walls", "plan_reps", "rebar_configs" in that order, then
+// "grid_systems": [{"name", "kind" ("linear" or "radial"), "lines": [object...]}...], the
+// linear systems and then the radial ones, each run in name order
+// (KORVget_linear/radial_grid_system_names, KORVget_linear/radial_grid_lines).
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing);
 
 }  // namespace korv_tool

@@ -9,6 +9,9 @@
 //                 walls W1 (grid y = 0, x 0-6, imported) and W2 (grid x = 12), a concrete
 //                 plan rep along B1 and a wall reinforcement along W1. It references the
 //                 stair core twice: at (14,2,0), and turned a quarter turn at (-2,2,0).
+//                 Two grid systems: FRAME, rectangular, lines 1-3 on the x grids and A, B
+//                 (trimmed to the frame) on the y grids; CANOPY, radial about (6,14,0),
+//                 rays R1-R3 and circles C1, C2.
 //   core.dxf      the stair core, a 4 x 4 box: concrete columns C101-C104 over the full
 //                 height, lateral concrete beams B101-B106 at each level, the core wall
 //                 W101, and the stair drawing referenced at (0.5,0.5,0) (nested reference).
