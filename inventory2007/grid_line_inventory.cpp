@@ -4,6 +4,8 @@
 
 #include "grid_line_inventory.h"
 
+#include "member_inventory.h"
+
 #include <map>
 #include <memory>
 #include <set>
@@ -13,8 +15,9 @@ namespace {
 
 // ----- registry ------------------------------------------------------------------------------
 
-typedef std::pair<AcApDocument*, std::wstring> Grid_key;
-typedef std::map<Grid_key, std::unique_ptr<Grid_line_inventory>> Grid_registry;
+// Keyed as the member registries are.
+typedef Drawing_key Grid_key;
+typedef std::map<Grid_key, std::unique_ptr<Grid_line_inventory>, Drawing_key_less> Grid_registry;
 
 Grid_registry& grid_registry() {
     static Grid_registry instance;
