@@ -230,6 +230,38 @@ KORVINVENTORY_API bool KORVget_intervals_bounded_by_slab(AcDbDatabase* db, const
                                                          std::list<double>& parameters,
                                                          std::list<AcGePoint3d>& points);
 
+// ----- grid lines ---------------------------------------------------------------------------
+
+// The drawing is db (null: the working database) under drawing_name (empty: the database's
+// own name; required for a database of no document and no external reference). Grid lines
+// are those of its model space and resolved external references, as found when the drawing
+// was first asked about or last rebuilt; a grid system is the set of lines of one kind
+// (linear or radial) carrying one grid system name. False when the drawing's grid lines
+// are not available.
+// The linear systems' names, then the radial systems' names, each run ascending (a name of
+// both kinds comes twice); names is cleared first. On false names is untouched, or holds
+// the linear names when only the radial ones failed.
+KORVINVENTORY_API bool KORVget_grid_system_names(std::list<std::wstring>& names, AcDbDatabase* db,
+                                                 const std::wstring& drawing_name);
+// One kind's system names, once each, ascending; names is cleared first.
+KORVINVENTORY_API bool KORVget_linear_grid_system_names(std::list<std::wstring>& names,
+                                                        AcDbDatabase* db,
+                                                        const std::wstring& drawing_name);
+KORVINVENTORY_API bool KORVget_radial_grid_system_names(std::list<std::wstring>& names,
+                                                        AcDbDatabase* db,
+                                                        const std::wstring& drawing_name);
+// Appends the lines of one kind whose system is named in system_names (every line of the
+// kind when it is empty), in the order they were found.
+KORVINVENTORY_API bool KORVget_linear_grid_lines(const std::list<std::wstring>& system_names,
+                                                 AcDbDatabase* db, const std::wstring& drawing_name,
+                                                 std::list<AcDbObjectId>& ids);
+KORVINVENTORY_API bool KORVget_radial_grid_lines(const std::list<std::wstring>& system_names,
+                                                 AcDbDatabase* db, const std::wstring& drawing_name,
+                                                 std::list<AcDbObjectId>& ids);
+// Scans the drawing's grid lines again, under the database's own name (null db: the working
+// database).
+KORVINVENTORY_API void KORVrebuild_grid_inventory(AcDbDatabase* db);
+
 }  // extern "C"
 
 // Exported under its decorated (C++) name.

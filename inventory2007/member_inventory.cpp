@@ -4,6 +4,8 @@
 
 #include "member_inventory.h"
 
+#include "grid_line_inventory.h"
+
 #include <algorithm>
 #include <deque>
 #include <limits>
@@ -836,6 +838,7 @@ bool KORVcur_document_has_changed() {
 }
 
 void KORVinventory_document_to_be_destroyed(AcApDocument* document) {
+    drop_grid_line_inventories(document);
     drop_member_inventories(document);
     drop_slab_edge_inventories(document);
 }

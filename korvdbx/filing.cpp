@@ -7,6 +7,8 @@
 // 300 each GUID ("{8-4-4-4-12}"); walls 40/41 start and end
 // heights; plan reps 10/11 end points; wall reinforcements 290 has-geometry, 10/11 line, 91
 // host count and 330 each host wall (soft pointer); slab edges 10/11 start and end.
+// Grid lines: 1 grid system name, 3 label; master lines 10/11 ends; trimmed lines 40/41
+// trims; radial lines 10 centre; circle lines 10 centre, 40 radius.
 //
 // The library registers its classes when it loads, as an object library does in its
 // initialisation, so that a drawing read before any of them was used still finds them.
@@ -29,8 +31,20 @@ struct Class_registration {
         KORVConcrete_lat_cant_beam_plan_rep::rxInit();
         KORVWall_reinforcement::rxInit();
         KORVSlab_edge::rxInit();
+        // grid lines
+        KORVGrid_line_parent::rxInit();
+        KORVMaster_grid_line::rxInit();
+        KORVTrimmed_master_grid_line::rxInit();
+        KORVRadial_grid_line::rxInit();
+        KORVCircle_grid_line::rxInit();
     }
     ~Class_registration() {
+        // grid lines (their descriptors taken without the call point desc() has)
+        for (AcRxClass* descriptor : {KORVCircle_grid_line::gpDesc, KORVRadial_grid_line::gpDesc,
+                                      KORVTrimmed_master_grid_line::gpDesc,
+                                      KORVMaster_grid_line::gpDesc, KORVGrid_line_parent::desc()}) {
+            deleteAcRxClass(descriptor);
+        }
         for (AcRxClass* descriptor : {KORVSlab_edge::desc(), KORVWall_reinforcement::desc(),
                                       KORVConcrete_lat_cant_beam_plan_rep::desc(),
                                       KORVConcrete_lateral_beam_plan_rep::desc(),
@@ -397,5 +411,181 @@ Acad::ErrorStatus KORVSlab_edge::dxfInFields(AcDbDxfFiler* filer) {
         if (rb.restype == 10) mStart = point_of(rb);
         if (rb.restype == 11) mEnd = point_of(rb);
         return true;
+    });
+}
+
+// ----- grid lines ------------------------------------------------------------------------------
+
+Acad::ErrorStatus KORVGrid_line_parent::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mGridSystemName.c_str());
+    filer->writeItem(mLabel.c_str());
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVGrid_line_parent::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    AcString name, label;
+    filer->readItem(name);
+    filer->readItem(label);
+    mGridSystemName = name.text();
+    mLabel = label.text();
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVGrid_line_parent::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVGrid_line_parent");
+    filer->writeString(AcDb::kDxfText, mGridSystemName.c_str());
+    filer->writeString(static_cast<AcDb::DxfCode>(3), mLabel.c_str());
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVGrid_line_parent::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_items(filer, L"KORVGrid_line_parent", [this](const resbuf& rb) {
+        if (rb.restype == 1) mGridSystemName = rb.resval.rstring;
+        if (rb.restype == 3) mLabel = rb.resval.rstring;
+        return true;
+    });
+}
+
+Acad::ErrorStatus KORVMaster_grid_line::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = KORVGrid_line_parent::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mStart);
+    filer->writeItem(mEnd);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVMaster_grid_line::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = KORVGrid_line_parent::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->readItem(&mStart);
+    filer->readItem(&mEnd);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVMaster_grid_line::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = KORVGrid_line_parent::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVMaster_grid_line");
+    filer->writePoint3d(AcDb::kDxfXCoord, mStart);
+    filer->writePoint3d(static_cast<AcDb::DxfCode>(11), mEnd);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVMaster_grid_line::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = KORVGrid_line_parent::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_items(filer, L"KORVMaster_grid_line", [this](const resbuf& rb) {
+        if (rb.restype == 10) mStart = point_of(rb);
+        if (rb.restype == 11) mEnd = point_of(rb);
+        return true;
+    });
+}
+
+Acad::ErrorStatus KORVTrimmed_master_grid_line::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = KORVMaster_grid_line::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mStartTrim);
+    filer->writeItem(mEndTrim);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVTrimmed_master_grid_line::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = KORVMaster_grid_line::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->readItem(&mStartTrim);
+    filer->readItem(&mEndTrim);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVTrimmed_master_grid_line::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = KORVMaster_grid_line::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVTrimmed_master_grid_line");
+    filer->writeDouble(AcDb::kDxfReal, mStartTrim);
+    filer->writeDouble(static_cast<AcDb::DxfCode>(41), mEndTrim);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVTrimmed_master_grid_line::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = KORVMaster_grid_line::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_items(filer, L"KORVTrimmed_master_grid_line", [this](const resbuf& rb) {
+        if (rb.restype == 40) mStartTrim = rb.resval.rreal;
+        if (rb.restype == 41) mEndTrim = rb.resval.rreal;
+        return true;
+    });
+}
+
+Acad::ErrorStatus KORVRadial_grid_line::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = KORVMaster_grid_line::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mCenter);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVRadial_grid_line::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = KORVMaster_grid_line::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->readItem(&mCenter);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVRadial_grid_line::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = KORVMaster_grid_line::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVRadial_grid_line");
+    filer->writePoint3d(AcDb::kDxfXCoord, mCenter);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVRadial_grid_line::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = KORVMaster_grid_line::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_items(filer, L"KORVRadial_grid_line", [this](const resbuf& rb) {
+        if (rb.restype == 10) mCenter = point_of(rb);
+        return true;
+    });
+}
+
+Acad::ErrorStatus KORVCircle_grid_line::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = KORVGrid_line_parent::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mCenter);
+    filer->writeItem(mRadius);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVCircle_grid_line::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = KORVGrid_line_parent::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->readItem(&mCenter);
+    filer->readItem(&mRadius);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVCircle_grid_line::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = KORVGrid_line_parent::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVCircle_grid_line");
+    filer->writePoint3d(AcDb::kDxfXCoord, mCenter);
+    filer->writeDouble(AcDb::kDxfReal, mRadius);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVCircle_grid_line::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = KORVGrid_line_parent::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_items(filer, L"KORVCircle_grid_line", [this](const resbuf& rb) {
+        if (rb.restype == 10) mCenter = point_of(rb);
+        if (rb.restype == 40) mRadius = rb.resval.rreal;
+        return mRadius >= 0.0;
     });
 }

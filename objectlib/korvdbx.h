@@ -3,6 +3,7 @@
 
 #include "korv_concrete_plan_rep.h"
 #include "korv_database_services.h"
+#include "korv_grid_line.h"
 #include "korv_linear_structural_member.h"
 #include "korv_slab_edge.h"
 #include "korv_wall.h"

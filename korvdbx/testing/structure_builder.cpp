@@ -92,6 +92,34 @@ std::vector<AcDbObjectId> add_slab_outline(DrawingBuilder& drawing,
     return edges;
 }
 
+AcDbObjectId add_master_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& start,
+                                  const AcGePoint3d& end, AcDbObjectId block) {
+    return drawing.add(new KORVMaster_grid_line(system, label, start, end), L"", block);
+}
+
+AcDbObjectId add_trimmed_master_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                          const std::wstring& label, const AcGePoint3d& start,
+                                          const AcGePoint3d& end, double start_trim,
+                                          double end_trim, AcDbObjectId block) {
+    return drawing.add(
+        new KORVTrimmed_master_grid_line(system, label, start, end, start_trim, end_trim), L"",
+        block);
+}
+
+AcDbObjectId add_radial_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& center,
+                                  const AcGePoint3d& start, const AcGePoint3d& end,
+                                  AcDbObjectId block) {
+    return drawing.add(new KORVRadial_grid_line(system, label, center, start, end), L"", block);
+}
+
+AcDbObjectId add_circle_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& center,
+                                  double radius, AcDbObjectId block) {
+    return drawing.add(new KORVCircle_grid_line(system, label, center, radius), L"", block);
+}
+
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth) {
     AcDbObjectPointer<AcDbBlockReference> insert(reference, AcDb::kForWrite);

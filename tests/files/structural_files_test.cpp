@@ -65,6 +65,25 @@ std::string structural_text(const AcDbEntity* entity) {
         text += " edge=" + drawing_dump::point(edge->start_point()) + "-" +
                 drawing_dump::point(edge->end_point());
     }
+    if (auto* line = dynamic_cast<const KORVGrid_line_parent*>(entity)) {
+        text += " system=" + drawing_dump::narrow(line->grid_system_name()) +
+                " label=" + drawing_dump::narrow(line->label());
+    }
+    if (auto* line = dynamic_cast<const KORVMaster_grid_line*>(entity)) {
+        text += " line=" + drawing_dump::point(line->start_point()) + "-" +
+                drawing_dump::point(line->end_point());
+    }
+    if (auto* line = dynamic_cast<const KORVTrimmed_master_grid_line*>(entity)) {
+        text += " trims=" + drawing_dump::real(line->start_trim()) + "," +
+                drawing_dump::real(line->end_trim());
+    }
+    if (auto* line = dynamic_cast<const KORVRadial_grid_line*>(entity)) {
+        text += " center=" + drawing_dump::point(line->center());
+    }
+    if (auto* line = dynamic_cast<const KORVCircle_grid_line*>(entity)) {
+        text += " circle=" + drawing_dump::point(line->center()) + "/" +
+                drawing_dump::real(line->radius());
+    }
     if (auto* insert = AcDbBlockReference::cast(entity)) {
         AcGeVector3d normal;
         bool front = false, back = false;
@@ -111,6 +130,12 @@ protected:
                                           {wall, other});
         host_test::add_plan_rep(drawing, AcGePoint3d(1, 1, 0), AcGePoint3d(4, 1, 0));
         host_test::add_slab_edge(drawing, AcGePoint3d(0, 0, 3.5), AcGePoint3d(6, 0, 3.5));
+        host_test::add_master_grid_line(drawing, L"Main", L"A", {0, -2, 0}, {0, 10, 0});
+        host_test::add_trimmed_master_grid_line(drawing, L"Main", L"1", {-2, 0, 0}, {8, 0, 0}, 1.5,
+                                                6.25);
+        host_test::add_radial_grid_line(drawing, L"Rotunda", L"R1", {30, 0, 0}, {32, 0, 0},
+                                        {40, 0, 0});
+        host_test::add_circle_grid_line(drawing, L"", L"C1", {30, 0, 0}, 7.5);
         const AcDbObjectId block = drawing.define_block(L"Bay");
         host_test::MemberPlan post;
         post.name = L"P1";
@@ -139,6 +164,9 @@ TEST_F(StructuralFiles, StructuresAndReferencesToThemInsertedTwiceAndNestedReadB
     EXPECT_NE(before.find("guid="), std::string::npos) << before;
     EXPECT_NE(before.find("clip="), std::string::npos) << before;
     EXPECT_NE(before.find("edge=(0,0,3.5)-(6,0,3.5)"), std::string::npos) << before;
+    EXPECT_NE(before.find("system=Main label=1 line=(-2,0,0)-(8,0,0) trims=1.5,6.25"),
+              std::string::npos)
+        << before;
     auto back = save_and_read(ref.get(), "ref.dxf");
     EXPECT_EQ(dump(back.get()), before);
     EXPECT_EQ(dump(save_and_read(back.get(), "again.dxf").get()), before);

@@ -70,3 +70,9 @@ TEST(Text, WideTextRoundTripsThroughUtf8AndNumbersLoseTransformNoise) {
                   format_number(14.000000000001) + " " + format_number(2.5),
               "0 0 14 2.5");
 }
+
+TEST(Arguments, NamesAreTakenExactlyAsTyped) {
+    EXPECT_EQ(parse_names("A,,b "), (std::list<std::wstring>{L"A", L"", L"b "}));
+    EXPECT_EQ(parse_names("none"), (std::list<std::wstring>{L"none"}));
+    EXPECT_TRUE(parse_names("").empty());
+}

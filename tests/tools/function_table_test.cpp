@@ -71,3 +71,14 @@ TEST(FunctionTable, RowsDescribeTheDeclaredSignatures) {
               "KORVupdate_entity ENTITY\nentity:object; -> nothing");
     EXPECT_EQ(signature("no_such_function"), "none");
 }
+
+TEST(FunctionTable, GridLineRowsTakeSystemNamesAndGiveNameLists) {
+    EXPECT_EQ(signature("KORVget_grid_system_names"),
+              "KORVget_grid_system_names\nnames:name list@O;database:database@C;"
+              "drawing_name:drawing name@C; -> flag");
+    EXPECT_EQ(signature("KORVget_radial_grid_lines"),
+              "KORVget_radial_grid_lines SYSTEM_NAMES\nsystem_names:names;database:database@C;"
+              "drawing_name:drawing name@C;ids:id list@O; -> flag");
+    EXPECT_EQ(signature("KORVrebuild_grid_inventory"),
+              "KORVrebuild_grid_inventory\ndatabase:database@C; -> nothing");
+}

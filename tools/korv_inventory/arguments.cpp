@@ -130,6 +130,13 @@ std::list<double> parse_elevations(const std::string& text) {
     return elevations;
 }
 
+std::list<std::wstring> parse_names(const std::string& text) {
+    std::list<std::wstring> names;
+    if (text.empty()) return names;
+    for (const std::string& part : split(text, ',')) names.push_back(from_utf8(part));
+    return names;
+}
+
 std::string format_guid(const GUID& guid) {
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",

@@ -11,6 +11,8 @@
 //                                      "0" or "null" for the null id
 //   guid            8-4-4-4-12 hex     "3F2504E0-4F89-11D3-9A0C-0305E82C3301", braces allowed
 //   elevations      n[,n...]           "4,8,12"; "" or "none" for an empty list
+//   names           name[,name...]     "A,B"; "" for an empty list; names are taken exactly as
+//                                      typed (case and spaces kept), "A,,B" holds an empty name
 #pragma once
 
 #include <dbhandle.h>
@@ -38,6 +40,7 @@ int parse_integer(const std::string& text);
 ObjectAddress parse_object_address(const std::string& text);
 GUID parse_guid(const std::string& text);
 std::list<double> parse_elevations(const std::string& text);
+std::list<std::wstring> parse_names(const std::string& text);
 
 // Upper-case 8-4-4-4-12, the form parse_guid reads.
 std::string format_guid(const GUID& guid);

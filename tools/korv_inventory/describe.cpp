@@ -18,9 +18,13 @@ Json handle_json(AcDbObjectId id) {
 }  // namespace
 
 std::string member_name(AcDbObjectId id) {
-    AcDbObjectPointer<KORVLinear_structural_member> member(id, AcDb::kForRead);
-    if (member.openStatus() != Acad::eOk) return {};
-    return to_utf8(member->get_full_member_name(false));
+    AcDbEntityPointer entity(id, AcDb::kForRead);
+    if (entity.openStatus() != Acad::eOk) return {};
+    if (auto* member = KORVLinear_structural_member::cast(entity.object()))
+        return to_utf8(member->get_full_member_name(false));
+    if (auto* line = dynamic_cast<const KORVGrid_line_parent*>(entity.object()))
+        return to_utf8(line->label());
+    return {};
 }
 
 Json describe_object(AcDbObjectId id) {
@@ -69,6 +73,12 @@ Json describe_numbers(const std::list<double>& numbers) {
 Json describe_points(const std::list<AcGePoint3d>& points) {
     Json list = Json::array();
     for (const AcGePoint3d& point : points) list.push_back(describe_point(point));
+    return list;
+}
+
+Json describe_names(const std::list<std::wstring>& names) {
+    Json list = Json::array();
+    for (const std::wstring& name : names) list.push_back(to_utf8(name));
     return list;
 }
 

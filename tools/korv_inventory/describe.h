@@ -24,7 +24,8 @@ namespace korv_tool {
 
 using Json = nlohmann::ordered_json;
 
-// The member's full name ("C12"); empty when the id does not open as a member.
+// The member's full name ("C12") or the grid line's label ("A"); empty when the id opens
+// as neither.
 std::string member_name(AcDbObjectId id);
 // {"name", "class", "handle", "id"}; null for the null id.
 Json describe_object(AcDbObjectId id);
@@ -35,6 +36,8 @@ Json describe_ids(const std::list<AcDbObjectId>& ids);
 Json describe_point(const AcGePoint3d& point);
 Json describe_numbers(const std::list<double>& numbers);
 Json describe_points(const std::list<AcGePoint3d>& points);
+// The names, in order, as UTF-8 strings.
+Json describe_names(const std::list<std::wstring>& names);
 // (member, 0) for an unsupported start, (member, 1) for an unsupported end.
 Json describe_ends(const std::list<std::pair<AcDbObjectId, int>>& ends);
 

@@ -101,6 +101,11 @@ template <>
 struct Binding<const std::list<double>&> : ParsedBinding<std::list<double>, parse_elevations> {
     static constexpr const char* kind = "elevations";
 };
+template <>
+struct Binding<const std::list<std::wstring>&>
+    : ParsedBinding<std::list<std::wstring>, parse_names> {
+    static constexpr const char* kind = "names";
+};
 
 // An object id typed as its address; "0" gives the null id.
 struct ObjectBinding {
@@ -217,6 +222,13 @@ struct Binding<std::list<std::pair<AcDbObjectId, int>>&>
     static constexpr const char* kind = "end list";
     static constexpr const char* name = "result";
     void report(Json& outputs) const { outputs[name] = describe_ends(value); }
+};
+
+template <>
+struct Binding<std::list<std::wstring>&> : OutputBinding<std::list<std::wstring>> {
+    static constexpr const char* kind = "name list";
+    static constexpr const char* name = "names";
+    void report(Json& outputs) const { outputs[name] = describe_names(value); }
 };
 
 // ----- bindings a row names for itself ------------------------------------------------------

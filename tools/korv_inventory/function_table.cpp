@@ -98,6 +98,13 @@ std::vector<ExportedFunction> make_table() {
                       PointListOutput<"points">>("KORVget_intervals_bounded_by_slab",
                                                  "KORVget_intervals_bounded_by_slab", "start",
                                                  "end", "side", "distance"),
+        // grid lines
+        KORV_FUNCTION(KORVget_grid_system_names),
+        KORV_FUNCTION(KORVget_linear_grid_system_names),
+        KORV_FUNCTION(KORVget_radial_grid_system_names),
+        KORV_FUNCTION(KORVget_linear_grid_lines, "system_names"),
+        KORV_FUNCTION(KORVget_radial_grid_lines, "system_names"),
+        KORV_FUNCTION(KORVrebuild_grid_inventory),
     };
 }
 

@@ -78,6 +78,22 @@ const std::vector<KindTitle>& kind_titles() {
     return titles;
 }
 
+// One row per grid line, grouped by system: linear systems first, then radial ones.
+void print_grid_systems(const Json& systems, std::ostream& out) {
+    out << "\nGrid systems (" << systems.size() << ")\n";
+    if (systems.empty()) return;
+    TextTable table({"SYSTEM", "KIND", "LINE", "ID", "CLASS"});
+    for (const Json& system : systems) {
+        const std::string name = field(system, "name").get<std::string>();
+        for (const Json& line : field(system, "lines")) {
+            table.add_row({name.empty() ? "\"\"" : name, text_of(field(system, "kind")),
+                           text_of(field(line, "name")), text_of(field(line, "id")),
+                           text_of(field(line, "class"))});
+        }
+    }
+    table.print(out, "  ");
+}
+
 void print_kind(const std::string& title, const Json& items, std::ostream& out) {
     out << "\n" << title << " (" << items.size() << ")\n";
     if (items.empty()) return;
@@ -138,6 +154,11 @@ void print_output(const std::string& name, const Json& value, std::ostream& out)
     }
     out << "  " << name << ": " << value.size() << "\n";
     if (value.empty()) return;
+    if (value[0].is_string()) {  // a list of names, one a line; an empty name as ""
+        for (const Json& text : value)
+            out << "    " << (text.get<std::string>().empty() ? "\"\"" : text_of(text)) << "\n";
+        return;
+    }
     if (value[0].is_object()) return print_rows(value, out);
     for (const Json& item : value)  // numbers, or points as [x, y, z]
         out << "    " << (item.is_array() ? point_text(item) : format_number(item.get<double>()))
@@ -198,6 +219,7 @@ void print_report(const Json& report, std::ostream& out) {
     for (const KindTitle& kind : kind_titles()) {
         if (report.contains(kind.kind)) print_kind(kind.title, report[kind.kind], out);
     }
+    print_grid_systems(field(report, "grid_systems"), out);
 }
 
 void write_report_csv(const Json& reports, std::ostream& out) {

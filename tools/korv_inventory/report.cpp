@@ -192,6 +192,36 @@ bool wanted(const std::vector<std::string>& filter, const std::string& value) {
     return filter.empty() || std::find(filter.begin(), filter.end(), value) != filter.end();
 }
 
+// Every grid system of each kind, linear ones first, with its lines as the module lists
+// them.
+Json grid_systems_json(const InventoryModule& module, const DrawingSession& drawing) {
+    typedef bool Names(std::list<std::wstring>&, AcDbDatabase*, const std::wstring&);
+    typedef bool Lines(const std::list<std::wstring>&, AcDbDatabase*, const std::wstring&,
+                       std::list<AcDbObjectId>&);
+    const struct {
+        const char* kind;
+        const char* names;
+        const char* lines;
+    } kinds[] = {
+        {"linear", "KORVget_linear_grid_system_names", "KORVget_linear_grid_lines"},
+        {"radial", "KORVget_radial_grid_system_names", "KORVget_radial_grid_lines"},
+    };
+    AcDbDatabase* db = drawing.database();
+    const std::wstring drawing_name = drawing.file_name();
+    Json systems = Json::array();
+    for (const auto& kind : kinds) {
+        std::list<std::wstring> names;
+        module.loaded().function<Names>(kind.names)(names, db, drawing_name);
+        for (const std::wstring& name : names) {
+            std::list<AcDbObjectId> lines;
+            module.loaded().function<Lines>(kind.lines)({name}, db, drawing_name, lines);
+            systems.push_back(
+                {{"name", to_utf8(name)}, {"kind", kind.kind}, {"lines", describe_ids(lines)}});
+        }
+    }
+    return systems;
+}
+
 }  // namespace
 
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing,
@@ -227,6 +257,7 @@ Json inventory_report(const InventoryModule& module, const DrawingSession& drawi
         report["counts"][kind] = items.size();
         report[kind] = items;
     }
+    report["grid_systems"] = grid_systems_json(module, drawing);
     return report;
 }
 

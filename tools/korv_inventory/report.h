@@ -33,7 +33,10 @@ struct ReportFilter {
 
 // {"drawing", "references": [...], "counts": {kind: n}, kind: [item...]...} with the kinds
 // "columns", "beams", "braces", "walls", "plan_reps", "rebar_configs", "slab_edges" that the
-// filter keeps, in that order. Throws ToolError kArgument for a kind it does not know.
+// filter keeps, in that order, then "grid_systems": [{"name", "kind" ("linear" or
+// "radial"), "lines": [object...]}...], the linear systems and then the radial ones, each
+// run in name order (KORVget_linear/radial_grid_system_names, KORVget_linear/radial_grid_lines).
+// Throws ToolError kArgument for a kind it does not know.
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing,
                       const ReportFilter& filter = {});
 

@@ -4,6 +4,7 @@
 #include <dbobjptr.h>
 #include <host_test/structure_builder.h>
 
+#include <cmath>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -143,6 +144,29 @@ AcDbObjectId add_walls_and_assemblies(DrawingBuilder& building) {
     return w1;
 }
 
+// The frame's rectangular grid system: lines 1-3 on x = 0, 6, 12 and A on y = 0, all from
+// 2 before the frame to 2 past it; B on y = 8 is drawn only over the frame's length. The
+// canopy's radial grid system about (6, 14, 0): rays R1-R3 at 45, 90 and 135 degrees from
+// radius 2 to 8, and circles C1 and C2 of radius 4 and 8.
+void add_grid_systems(DrawingBuilder& building) {
+    int number = 1;
+    for (double x : kGridX)
+        host_test::add_master_grid_line(building, L"FRAME", numbered(L"", number++), {x, -2, 0},
+                                        {x, 10, 0});
+    host_test::add_master_grid_line(building, L"FRAME", L"A", {-2, 0, 0}, {14, 0, 0});
+    host_test::add_trimmed_master_grid_line(building, L"FRAME", L"B", {-2, 8, 0}, {14, 8, 0}, 2,
+                                            14);
+    const AcGePoint3d center(6, 14, 0);
+    for (int ray = 1; ray <= 3; ++ray) {
+        const double angle = ray * std::numbers::pi / 4;
+        const AcGeVector3d direction(std::cos(angle), std::sin(angle), 0);
+        host_test::add_radial_grid_line(building, L"CANOPY", numbered(L"R", ray), center,
+                                        center + 2 * direction, center + 8 * direction);
+    }
+    host_test::add_circle_grid_line(building, L"CANOPY", L"C1", center, 4);
+    host_test::add_circle_grid_line(building, L"CANOPY", L"C2", center, 8);
+}
+
 std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> core) {
     auto drawing = host_test::new_drawing();
     DrawingBuilder building(drawing.get());
@@ -161,6 +185,7 @@ std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> cor
                                                {kGridX[2], kGridY[1], z},
                                                {kGridX[0], kGridY[1], z}});
     }
+    add_grid_systems(building);
     return drawing;
 }
 

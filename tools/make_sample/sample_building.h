@@ -11,6 +11,9 @@
 //                 stair core twice: at (14,2,0), and turned a quarter turn at (-2,2,0).
 //                 Each level's floor slab is outlined over the frame (0,0)-(12,8) in four
 //                 slab edge objects, counter-clockwise.
+//                 Two grid systems: FRAME, rectangular, lines 1-3 on the x grids and A, B
+//                 (trimmed to the frame) on the y grids; CANOPY, radial about (6,14,0),
+//                 rays R1-R3 and circles C1, C2.
 //   core.dxf      the stair core, a 4 x 4 box: concrete columns C101-C104 over the full
 //                 height, lateral concrete beams B101-B106 at each level, the core wall
 //                 W101, the stair drawing referenced at (0.5,0.5,0) (nested reference), and

@@ -1,6 +1,6 @@
 // structure_builder.h: structural content for test and sample drawings, on top of the
 // host's DrawingBuilder: members with names, GUIDs and materials, walls, concrete plan reps,
-// wall reinforcements, slab edges, and clips of inserts.
+// wall reinforcements, slab edges, grid lines, and clips of inserts.
 #pragma once
 
 #include <host_test/drawing_builder.h>
@@ -57,6 +57,24 @@ AcDbObjectId add_slab_edge(DrawingBuilder& drawing, const AcGePoint3d& start,
 // the first), one slab edge object per side, in order.
 std::vector<AcDbObjectId> add_slab_outline(DrawingBuilder& drawing,
                                            const std::vector<AcGePoint3d>& corners);
+
+// Grid lines of the grid system named system, labelled label; in model space unless a
+// block is given.
+AcDbObjectId add_master_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& start,
+                                  const AcGePoint3d& end, AcDbObjectId block = AcDbObjectId());
+AcDbObjectId add_trimmed_master_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                          const std::wstring& label, const AcGePoint3d& start,
+                                          const AcGePoint3d& end, double start_trim,
+                                          double end_trim, AcDbObjectId block = AcDbObjectId());
+// Along the ray from center, from start to end.
+AcDbObjectId add_radial_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& center,
+                                  const AcGePoint3d& start, const AcGePoint3d& end,
+                                  AcDbObjectId block = AcDbObjectId());
+AcDbObjectId add_circle_grid_line(DrawingBuilder& drawing, const std::wstring& system,
+                                  const std::wstring& label, const AcGePoint3d& center,
+                                  double radius, AcDbObjectId block = AcDbObjectId());
 // Clips an insert.
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth);
