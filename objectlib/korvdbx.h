@@ -6,3 +6,6 @@
 #include "korv_linear_structural_member.h"
 #include "korv_wall.h"
 #include "korv_wall_reinforcement.h"
+// Levels; plan grid callouts and elevation grids.
+#include "korv_level.h"
+#include "korv_plan_grids.h"

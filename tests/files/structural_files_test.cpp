@@ -60,6 +60,18 @@ std::string structural_text(const AcDbEntity* entity) {
         reinforcement->get_hosts_ids(hosts);
         for (const AcDbObjectId& host : hosts) text += " host=" + drawing_dump::handle(host);
     }
+    if (auto* callout = KORVRectangular_grid_callout::cast(entity)) {
+        AcGePoint3d corner1, corner2;
+        callout->get_corners(corner1, corner2);
+        text += " grid=" + drawing_dump::narrow(callout->get_name()) + " " +
+                drawing_dump::point(corner1) + "-" + drawing_dump::point(corner2);
+    }
+    if (auto* elevation = KORVElevation2_0::cast(entity)) {
+        AcGePoint3d start, end;
+        elevation->get_line(start, end);
+        text += " elevation=" + drawing_dump::narrow(elevation->get_name()) + " " +
+                drawing_dump::point(start) + "-" + drawing_dump::point(end);
+    }
     if (auto* insert = AcDbBlockReference::cast(entity)) {
         AcGeVector3d normal;
         bool front = false, back = false;
@@ -73,8 +85,16 @@ std::string structural_text(const AcDbEntity* entity) {
     return text;
 }
 
+// The entities, then the levels of the level dictionary.
 std::string dump(AcDbDatabase* db) {
-    return drawing_dump::dump_drawing(db, structural_text);
+    std::string text = drawing_dump::dump_drawing(db, structural_text);
+    std::list<KORVLevel> levels;
+    KORVLevel::find_levels_in_dictionary(db, levels);
+    for (const KORVLevel& level : levels) {
+        text += "level " + drawing_dump::narrow(level.get_name()) + " " +
+                drawing_dump::real(level.get_elevation()) + "\n";
+    }
+    return text;
 }
 
 class StructuralFiles : public HostTest {
@@ -114,6 +134,12 @@ protected:
             drawing.insert(block, host_test::Placement{AcGePoint3d(20, 0, 0), 0.3});
         host_test::set_clip(insert, AcGeVector3d(0, 0, 1), true, 1.25, false, -2.0);
         drawing.insert(block);  // no clip
+        host_test::add_level(drawing, L"Ground", 0.0);
+        host_test::add_level(drawing, L"Level 2", 3.5);
+        host_test::add_grid_callout(drawing, L"A-C/1-3", AcGePoint3d(0, 0, 0),
+                                    AcGePoint3d(6, 9, 0));
+        host_test::add_elevation_grid(drawing, L"South", AcGePoint3d(0, 0, 0),
+                                      AcGePoint3d(6, 0, 0));
     }
 
     dxf_files::ScratchFolder folder;
@@ -132,6 +158,9 @@ TEST_F(StructuralFiles, StructuresAndReferencesToThemInsertedTwiceAndNestedReadB
     const std::string before = dump(ref.get());
     EXPECT_NE(before.find("guid="), std::string::npos) << before;
     EXPECT_NE(before.find("clip="), std::string::npos) << before;
+    EXPECT_NE(before.find("level Level 2 3.5"), std::string::npos) << before;
+    EXPECT_NE(before.find("grid=A-C/1-3"), std::string::npos) << before;
+    EXPECT_NE(before.find("elevation=South"), std::string::npos) << before;
     auto back = save_and_read(ref.get(), "ref.dxf");
     EXPECT_EQ(dump(back.get()), before);
     EXPECT_EQ(dump(save_and_read(back.get(), "again.dxf").get()), before);
@@ -176,6 +205,7 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
     const AcDbObjectId wall =
         host_test::add_wall(drawing, L"W1", AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), 3.0);
     host_test::add_wall_reinforcement(drawing, AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), {wall});
+    host_test::add_level(drawing, L"L1", 2.5);
     ASSERT_EQ(db->saveAs(folder.wpath("good.dxf").c_str()), Acad::eOk);
     const std::string good = dxf_files::read_text(folder.path("good.dxf"));
     const std::string wall_handle = drawing_dump::handle(wall);
@@ -190,6 +220,10 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
          "W1\n  3\n\n 90\n1\n 91\n1\n300\nnot a guid\n", Acad::eBadDxfSequence},
         {"host that is not there", "330\n" + wall_handle + "\n  0\n", "330\nFFFF\n  0\n",
          Acad::eDwgNeedsRecovery},
+        {"level without its elevation", "  1\nL1\n 40\n2.5\n", "  1\nL1\n  1\n2.5\n",
+         Acad::eBadDxfSequence},
+        {"more levels than filed", "100\nKORVLevel_dictionary\n 90\n1\n",
+         "100\nKORVLevel_dictionary\n 90\n2\n", Acad::eBadDxfSequence},
         {"negative height", "100\nKORVWall_3\n 40\n3.0\n", "100\nKORVWall_3\n 40\n-3.0\n",
          Acad::eBadDxfSequence},
     };
