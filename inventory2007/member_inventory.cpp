@@ -10,6 +10,8 @@
 #include <set>
 #include <sstream>
 
+#include "grid_lists.h"
+#include "level_inventory.h"
 #include "template.h"
 
 // ----- GUID hash ---------------------------------------------------------------------------
@@ -826,7 +828,9 @@ bool KORVcur_document_has_changed() {
 }
 
 void KORVinventory_document_to_be_destroyed(AcApDocument* document) {
+    drop_level_inventories(document);
     drop_member_inventories(document);
+    drop_grid_lists(document);
 }
 
 // ----- exported calls: shared shapes ---------------------------------------------------------
