@@ -33,5 +33,7 @@ Json describe_records(const std::list<KORVid_and_filename>& records);
 Json describe_ids(const std::list<AcDbObjectId>& ids);
 // (member, 0) for an unsupported start, (member, 1) for an unsupported end.
 Json describe_ends(const std::list<std::pair<AcDbObjectId, int>>& ends);
+// [{"name", "elevation"}] for each level, in the list's order.
+Json describe_levels(const std::list<KORVLevel>& levels);
 
 }  // namespace korv_tool

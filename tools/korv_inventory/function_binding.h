@@ -219,6 +219,13 @@ struct Binding<std::list<std::pair<AcDbObjectId, int>>&>
     void report(Json& outputs) const { outputs[name] = describe_ends(value); }
 };
 
+template <>
+struct Binding<std::list<KORVLevel>&> : OutputBinding<std::list<KORVLevel>> {
+    static constexpr const char* kind = "level list";
+    static constexpr const char* name = "levels";
+    void report(Json& outputs) const { outputs[name] = describe_levels(value); }
+};
+
 // ----- bindings a row names for itself ------------------------------------------------------
 
 // A parameter name carried in a binding's type: FlagOutput<"used_copy">.

@@ -90,6 +90,15 @@ std::vector<ExportedFunction> make_table() {
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
         KORV_FUNCTION(KORVfind_rebar_configs_in_rectangle, "crossing", "corner1", "corner2",
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
+        // levels
+        KORV_FUNCTION(KORVget_levels),
+        KORV_FUNCTION(KORVclear_level_inventories),
+        // grid lists
+        KORV_FUNCTION(KORVget_plan_grid_list),
+        KORV_FUNCTION(KORVget_radial_plan_grid_list),
+        KORV_FUNCTION(KORVget_elevation_grid_list),
+        KORV_FUNCTION(KORVadd_plan_grid, "grid"),
+        KORV_FUNCTION(KORVadd_radial_plan_grid, "grid"),
     };
 }
 

@@ -9,6 +9,9 @@
 //                 walls W1 (grid y = 0, x 0-6, imported) and W2 (grid x = 12), a concrete
 //                 plan rep along B1 and a wall reinforcement along W1. It references the
 //                 stair core twice: at (14,2,0), and turned a quarter turn at (-2,2,0).
+//                 Levels "Level 1" to "Level 3" at each storey's floor and "Roof" at 12; a
+//                 rectangular plan grid callout over the frame and elevation grids along
+//                 y = 0 and y = 8.
 //   core.dxf      the stair core, a 4 x 4 box: concrete columns C101-C104 over the full
 //                 height, lateral concrete beams B101-B106 at each level, the core wall
 //                 W101, and the stair drawing referenced at (0.5,0.5,0) (nested reference).
