@@ -262,6 +262,28 @@ KORVINVENTORY_API bool KORVget_radial_grid_lines(const std::list<std::wstring>& 
 // database).
 KORVINVENTORY_API void KORVrebuild_grid_inventory(AcDbDatabase* db);
 
+// ----- levels --------------------------------------------------------------------------------
+
+// The levels of the drawing (the working database when null): its own, or when it defines
+// none those of its resolved external references in block table order. Searched on the first
+// call for (current document, the file name the database reports) and kept; levels is
+// replaced when levels were found, now or earlier, and left as it was otherwise.
+KORVINVENTORY_API bool KORVget_levels(AcDbDatabase* db, std::list<KORVLevel>& levels);
+// Forgets every kept level list, of every document: the next KORVget_levels searches again.
+KORVINVENTORY_API void KORVclear_level_inventories();
+
+// ----- grid lists (the current document) ------------------------------------------------------
+
+// ids is replaced by a copy of the list; false, ids untouched, without a current document.
+// The plan and elevation grids are read once from model space on the first call that needs
+// them, then only the add functions extend them; radial plan grids are only ever added.
+KORVINVENTORY_API bool KORVget_plan_grid_list(std::list<AcDbObjectId>& ids);
+KORVINVENTORY_API bool KORVget_radial_plan_grid_list(std::list<AcDbObjectId>& ids);
+KORVINVENTORY_API bool KORVget_elevation_grid_list(std::list<AcDbObjectId>& ids);
+// Appends the id (no test of any kind); nothing without a current document.
+KORVINVENTORY_API void KORVadd_plan_grid(const AcDbObjectId& id);
+KORVINVENTORY_API void KORVadd_radial_plan_grid(const AcDbObjectId& id);
+
 }  // extern "C"
 
 // Exported under its decorated (C++) name.

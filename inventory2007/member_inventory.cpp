@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include "grid_lists.h"
+#include "level_inventory.h"
 #include "slab_inventory.h"
 #include "template.h"
 
@@ -838,8 +840,10 @@ bool KORVcur_document_has_changed() {
 }
 
 void KORVinventory_document_to_be_destroyed(AcApDocument* document) {
+    drop_level_inventories(document);
     drop_grid_line_inventories(document);
     drop_member_inventories(document);
+    drop_grid_lists(document);
     drop_slab_edge_inventories(document);
 }
 

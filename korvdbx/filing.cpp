@@ -9,6 +9,8 @@
 // host count and 330 each host wall (soft pointer); slab edges 10/11 start and end.
 // Grid lines: 1 grid system name, 3 label; master lines 10/11 ends; trimmed lines 40/41
 // trims; radial lines 10 centre; circle lines 10 centre, 40 radius.
+// Levels 1 name and 40 elevation, level dictionaries 90 level count and then each level;
+// grid callouts 1 name and 10/11 corners; elevation grids 1 name and 10/11 line.
 //
 // The library registers its classes when it loads, as an object library does in its
 // initialisation, so that a drawing read before any of them was used still finds them.
@@ -37,6 +39,9 @@ struct Class_registration {
         KORVTrimmed_master_grid_line::rxInit();
         KORVRadial_grid_line::rxInit();
         KORVCircle_grid_line::rxInit();
+        KORVLevel_dictionary::rxInit();
+        KORVRectangular_grid_callout::rxInit();
+        KORVElevation2_0::rxInit();
     }
     ~Class_registration() {
         // grid lines (their descriptors taken without the call point desc() has)
@@ -45,10 +50,12 @@ struct Class_registration {
                                       KORVMaster_grid_line::gpDesc, KORVGrid_line_parent::desc()}) {
             deleteAcRxClass(descriptor);
         }
-        for (AcRxClass* descriptor : {KORVSlab_edge::desc(), KORVWall_reinforcement::desc(),
-                                      KORVConcrete_lat_cant_beam_plan_rep::desc(),
-                                      KORVConcrete_lateral_beam_plan_rep::desc(),
-                                      KORVWall_3::desc(), KORVLinear_structural_member::desc()}) {
+        for (AcRxClass* descriptor :
+             {KORVElevation2_0::desc(), KORVRectangular_grid_callout::desc(),
+              KORVLevel_dictionary::desc(), KORVSlab_edge::desc(), KORVWall_reinforcement::desc(),
+              KORVConcrete_lat_cant_beam_plan_rep::desc(),
+              KORVConcrete_lateral_beam_plan_rep::desc(), KORVWall_3::desc(),
+              KORVLinear_structural_member::desc()}) {
             deleteAcRxClass(descriptor);
         }
     }
@@ -588,4 +595,186 @@ Acad::ErrorStatus KORVCircle_grid_line::dxfInFields(AcDbDxfFiler* filer) {
         if (rb.restype == 40) mRadius = rb.resval.rreal;
         return mRadius >= 0.0;
     });
+}
+
+// ----- levels ------------------------------------------------------------------------------
+
+Acad::ErrorStatus KORVLevel::dwgOutFields(AcDbDwgFiler* filer) const {
+    filer->writeItem(mName.c_str());
+    filer->writeItem(mElevation);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVLevel::dwgInFields(AcDbDwgFiler* filer) {
+    AcString name;
+    filer->readItem(name);
+    filer->readItem(&mElevation);
+    mName = name.text();
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVLevel::dxfOutFields(AcDbDxfFiler* filer) const {
+    filer->writeString(AcDb::kDxfText, mName.c_str());
+    filer->writeDouble(AcDb::kDxfReal, mElevation);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVLevel::dxfInFields(AcDbDxfFiler* filer) {
+    resbuf rb{};
+    if (filer->readItem(&rb) != Acad::eOk || rb.restype != AcDb::kDxfText) {
+        return filer->setError(Acad::eBadDxfSequence, L"KORVLevel: name expected");
+    }
+    mName = rb.resval.rstring;
+    if (filer->readItem(&rb) != Acad::eOk || rb.restype != AcDb::kDxfReal) {
+        return filer->setError(Acad::eBadDxfSequence, L"KORVLevel: elevation expected");
+    }
+    mElevation = rb.resval.rreal;
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVLevel_dictionary::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbObject::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(static_cast<Adesk::UInt32>(mLevels.size()));
+    for (const KORVLevel& level : mLevels) {
+        if ((es = level.dwgOutFields(filer)) != Acad::eOk) return es;
+    }
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVLevel_dictionary::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbObject::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    Adesk::UInt32 count = 0;
+    filer->readItem(&count);
+    mLevels.clear();
+    for (Adesk::UInt32 i = 0; i < count && filer->filerStatus() == Acad::eOk; ++i) {
+        KORVLevel level;
+        if ((es = level.dwgInFields(filer)) != Acad::eOk) return es;
+        mLevels.push_back(level);
+    }
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVLevel_dictionary::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbObject::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVLevel_dictionary");
+    filer->writeInt32(AcDb::kDxfInt32, static_cast<Adesk::Int32>(mLevels.size()));
+    for (const KORVLevel& level : mLevels) {
+        if ((es = level.dxfOutFields(filer)) != Acad::eOk) return es;
+    }
+    return filer->filerStatus();
+}
+
+// The count comes first; each level then reads its own groups.
+Acad::ErrorStatus KORVLevel_dictionary::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbObject::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    mLevels.clear();
+    return read_items(filer, L"KORVLevel_dictionary", [this, filer](const resbuf& rb) {
+        if (rb.restype != AcDb::kDxfInt32) return true;
+        if (rb.resval.rlong < 0 || !mLevels.empty()) return false;
+        for (Adesk::Int32 i = 0; i < rb.resval.rlong; ++i) {
+            KORVLevel level;
+            if (level.dxfInFields(filer) != Acad::eOk) return false;
+            mLevels.push_back(level);
+        }
+        return true;
+    });
+}
+
+// ----- plan grid callouts and elevation grids ----------------------------------------------------
+
+namespace {
+
+// The three items the callouts and elevation grids file: a name and two points.
+void write_named_points(AcDbDwgFiler* filer, const std::wstring& name, const AcGePoint3d& first,
+                        const AcGePoint3d& second) {
+    filer->writeItem(name.c_str());
+    filer->writeItem(first);
+    filer->writeItem(second);
+}
+
+void read_named_points(AcDbDwgFiler* filer, std::wstring& name, AcGePoint3d& first,
+                       AcGePoint3d& second) {
+    AcString text;
+    filer->readItem(text);
+    filer->readItem(&first);
+    filer->readItem(&second);
+    name = text.text();
+}
+
+Acad::ErrorStatus write_named_points(AcDbDxfFiler* filer, const ACHAR* subclass,
+                                     const std::wstring& name, const AcGePoint3d& first,
+                                     const AcGePoint3d& second) {
+    filer->writeItem(AcDb::kDxfSubclass, subclass);
+    filer->writeString(AcDb::kDxfText, name.c_str());
+    filer->writePoint3d(AcDb::kDxfXCoord, first);
+    filer->writePoint3d(static_cast<AcDb::DxfCode>(11), second);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus read_named_points(AcDbDxfFiler* filer, const ACHAR* subclass, std::wstring& name,
+                                    AcGePoint3d& first, AcGePoint3d& second) {
+    return read_items(filer, subclass, [&](const resbuf& rb) {
+        if (rb.restype == 1) name = rb.resval.rstring;
+        if (rb.restype == 10) first = point_of(rb);
+        if (rb.restype == 11) second = point_of(rb);
+        return true;
+    });
+}
+
+}  // namespace
+
+Acad::ErrorStatus KORVRectangular_grid_callout::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    write_named_points(filer, mName, mCorner1, mCorner2);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVRectangular_grid_callout::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    read_named_points(filer, mName, mCorner1, mCorner2);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVRectangular_grid_callout::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    return write_named_points(filer, L"KORVRectangular_grid_callout", mName, mCorner1, mCorner2);
+}
+
+Acad::ErrorStatus KORVRectangular_grid_callout::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_named_points(filer, L"KORVRectangular_grid_callout", mName, mCorner1, mCorner2);
+}
+
+Acad::ErrorStatus KORVElevation2_0::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    write_named_points(filer, mName, mStart, mEnd);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVElevation2_0::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    read_named_points(filer, mName, mStart, mEnd);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVElevation2_0::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    return write_named_points(filer, L"KORVElevation2_0", mName, mStart, mEnd);
+}
+
+Acad::ErrorStatus KORVElevation2_0::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return read_named_points(filer, L"KORVElevation2_0", mName, mStart, mEnd);
 }

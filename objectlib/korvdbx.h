@@ -8,3 +8,6 @@
 #include "korv_slab_edge.h"
 #include "korv_wall.h"
 #include "korv_wall_reinforcement.h"
+// Levels; plan grid callouts and elevation grids.
+#include "korv_level.h"
+#include "korv_plan_grids.h"

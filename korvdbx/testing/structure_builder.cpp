@@ -136,4 +136,21 @@ GUID make_guid(unsigned n) {
     return guid;
 }
 
+void add_level(DrawingBuilder& drawing, const std::wstring& name, double elevation) {
+    if (KORVLevel::add_level_to_dictionary(drawing.database(), KORVLevel(name, elevation)) !=
+        Acad::eOk) {
+        throw std::logic_error("add_level: the level dictionary does not take the level");
+    }
+}
+
+AcDbObjectId add_grid_callout(DrawingBuilder& drawing, const std::wstring& name,
+                              const AcGePoint3d& corner1, const AcGePoint3d& corner2) {
+    return drawing.add(new KORVRectangular_grid_callout(name, corner1, corner2));
+}
+
+AcDbObjectId add_elevation_grid(DrawingBuilder& drawing, const std::wstring& name,
+                                const AcGePoint3d& start, const AcGePoint3d& end) {
+    return drawing.add(new KORVElevation2_0(name, start, end));
+}
+
 }  // namespace host_test

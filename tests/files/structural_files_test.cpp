@@ -84,6 +84,18 @@ std::string structural_text(const AcDbEntity* entity) {
         text += " circle=" + drawing_dump::point(line->center()) + "/" +
                 drawing_dump::real(line->radius());
     }
+    if (auto* callout = KORVRectangular_grid_callout::cast(entity)) {
+        AcGePoint3d corner1, corner2;
+        callout->get_corners(corner1, corner2);
+        text += " grid=" + drawing_dump::narrow(callout->get_name()) + " " +
+                drawing_dump::point(corner1) + "-" + drawing_dump::point(corner2);
+    }
+    if (auto* elevation = KORVElevation2_0::cast(entity)) {
+        AcGePoint3d start, end;
+        elevation->get_line(start, end);
+        text += " elevation=" + drawing_dump::narrow(elevation->get_name()) + " " +
+                drawing_dump::point(start) + "-" + drawing_dump::point(end);
+    }
     if (auto* insert = AcDbBlockReference::cast(entity)) {
         AcGeVector3d normal;
         bool front = false, back = false;
@@ -97,8 +109,16 @@ std::string structural_text(const AcDbEntity* entity) {
     return text;
 }
 
+// The entities, then the levels of the level dictionary.
 std::string dump(AcDbDatabase* db) {
-    return drawing_dump::dump_drawing(db, structural_text);
+    std::string text = drawing_dump::dump_drawing(db, structural_text);
+    std::list<KORVLevel> levels;
+    KORVLevel::find_levels_in_dictionary(db, levels);
+    for (const KORVLevel& level : levels) {
+        text += "level " + drawing_dump::narrow(level.get_name()) + " " +
+                drawing_dump::real(level.get_elevation()) + "\n";
+    }
+    return text;
 }
 
 class StructuralFiles : public HostTest {
@@ -145,6 +165,12 @@ protected:
             drawing.insert(block, host_test::Placement{AcGePoint3d(20, 0, 0), 0.3});
         host_test::set_clip(insert, AcGeVector3d(0, 0, 1), true, 1.25, false, -2.0);
         drawing.insert(block);  // no clip
+        host_test::add_level(drawing, L"Ground", 0.0);
+        host_test::add_level(drawing, L"Level 2", 3.5);
+        host_test::add_grid_callout(drawing, L"A-C/1-3", AcGePoint3d(0, 0, 0),
+                                    AcGePoint3d(6, 9, 0));
+        host_test::add_elevation_grid(drawing, L"South", AcGePoint3d(0, 0, 0),
+                                      AcGePoint3d(6, 0, 0));
     }
 
     dxf_files::ScratchFolder folder;
@@ -167,6 +193,9 @@ TEST_F(StructuralFiles, StructuresAndReferencesToThemInsertedTwiceAndNestedReadB
     EXPECT_NE(before.find("system=Main label=1 line=(-2,0,0)-(8,0,0) trims=1.5,6.25"),
               std::string::npos)
         << before;
+    EXPECT_NE(before.find("level Level 2 3.5"), std::string::npos) << before;
+    EXPECT_NE(before.find("grid=A-C/1-3"), std::string::npos) << before;
+    EXPECT_NE(before.find("elevation=South"), std::string::npos) << before;
     auto back = save_and_read(ref.get(), "ref.dxf");
     EXPECT_EQ(dump(back.get()), before);
     EXPECT_EQ(dump(save_and_read(back.get(), "again.dxf").get()), before);
@@ -211,6 +240,7 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
     const AcDbObjectId wall =
         host_test::add_wall(drawing, L"W1", AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), 3.0);
     host_test::add_wall_reinforcement(drawing, AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), {wall});
+    host_test::add_level(drawing, L"L1", 2.5);
     ASSERT_EQ(db->saveAs(folder.wpath("good.dxf").c_str()), Acad::eOk);
     const std::string good = dxf_files::read_text(folder.path("good.dxf"));
     const std::string wall_handle = drawing_dump::handle(wall);
@@ -218,29 +248,34 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
         const char* what;
         std::string from, to;
         Acad::ErrorStatus expected;
-    } damages[] = {
-        {"kind out of range", "100\nKORVLinear_structural_member\n 70\n3\n",
-         "100\nKORVLinear_structural_member\n 70\n9\n", Acad::eBadDxfSequence},
-        {"GUID-less text", "W1\n  3\n\n 90\n0\n 91\n0\n",
-         "W1\n  3\n\n 90\n1\n 91\n1\n300\nnot a guid\n", Acad::eBadDxfSequence},
-        // A dangling reference is no damage to refuse: it reads as none, noted as a repair.
-        {"host that is not there", "330\n" + wall_handle + "\n  0\n", "330\nFFFF\n  0\n",
-         Acad::eOk},
-        {"negative height", "100\nKORVWall_3\n 40\n3.0\n", "100\nKORVWall_3\n 40\n-3.0\n",
-         Acad::eBadDxfSequence},
-    };
-    for (const Damage& damage : damages) {
-        std::string text = good;
-        const size_t at = text.find(damage.from);
-        ASSERT_NE(at, std::string::npos) << damage.what;
-        text.replace(at, damage.from.size(), damage.to);
-        dxf_files::write_text(folder.path("bad.dxf"), text);
-        AcDbDatabase bad(false, true);
-        EXPECT_EQ(bad.readDwgFile(folder.wpath("bad.dxf").c_str()), damage.expected) << damage.what;
-        EXPECT_EQ(host_test::read_repairs(&bad).size(), damage.expected == Acad::eOk ? 1u : 0u)
-            << damage.what;
-        expect_host_clean();
-    }
+    } damages[] =
+        {{"kind out of range", "100\nKORVLinear_structural_member\n 70\n3\n",
+          "100\nKORVLinear_structural_member\n 70\n9\n", Acad::eBadDxfSequence},
+         {"GUID-less text", "W1\n  3\n\n 90\n0\n 91\n0\n",
+          "W1\n  3\n\n 90\n1\n 91\n1\n300\nnot a guid\n", Acad::eBadDxfSequence},
+         // A dangling reference is no damage to refuse: it reads as none, noted as a repair.
+         {"host that is not there", "330\n" + wall_handle + "\n  0\n", "330\nFFFF\n  0\n",
+          Acad::eOk},
+         Acad::eDwgNeedsRecovery},
+      {"level without its elevation", "  1\nL1\n 40\n2.5\n", "  1\nL1\n  1\n2.5\n",
+       Acad::eBadDxfSequence},
+      {"more levels than filed", "100\nKORVLevel_dictionary\n 90\n1\n",
+       "100\nKORVLevel_dictionary\n 90\n2\n", Acad::eBadDxfSequence},
+      {"negative height", "100\nKORVWall_3\n 40\n3.0\n", "100\nKORVWall_3\n 40\n-3.0\n",
+       Acad::eBadDxfSequence},
+};
+for (const Damage& damage : damages) {
+    std::string text = good;
+    const size_t at = text.find(damage.from);
+    ASSERT_NE(at, std::string::npos) << damage.what;
+    text.replace(at, damage.from.size(), damage.to);
+    dxf_files::write_text(folder.path("bad.dxf"), text);
+    AcDbDatabase bad(false, true);
+    EXPECT_EQ(bad.readDwgFile(folder.wpath("bad.dxf").c_str()), damage.expected) << damage.what;
+    EXPECT_EQ(host_test::read_repairs(&bad).size(), damage.expected == Acad::eOk ? 1u : 0u)
+        << damage.what;
+    expect_host_clean();
+}
 }
 
 }  // namespace

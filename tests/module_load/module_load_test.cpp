@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "StdAfx.h"
+#include "korvdbx.h"
+
 namespace {
 
 // The names the Windows build exports, from the module's .def file.
@@ -182,4 +185,41 @@ TEST(ModuleLoad, TheProcessEndsCleanlyWithDocumentsAliveLoadedOrUnloaded) {
             ::testing::ExitedWithCode(0), "")
             << (unload ? "unloaded" : "loaded");
     }
+}
+
+TEST(ModuleLoad, ItsLevelAndGridListExportsAnswerThroughTheirPlainNames) {
+    host_test::reset_host();
+    {
+        host_test::LoadedModule module(KORV_MODULE_PATH);
+        AcApDocument* document = host_test::add_document(host_test::new_drawing(), L"C:/a.dwg");
+        host_test::set_current_document(document);
+        host_test::set_working_database(document->database());
+        host_test::DrawingBuilder drawing(document->database());
+        KORVLevel::add_level_to_dictionary(document->database(), KORVLevel(L"Ground", 0.0));
+        const AcDbObjectId callout =
+            drawing.add(new KORVRectangular_grid_callout(L"A", {}, {1, 1, 0}));
+
+        std::list<KORVLevel> levels;
+        EXPECT_TRUE(module.function<bool(AcDbDatabase*, std::list<KORVLevel>&)>("KORVget_levels")(
+            nullptr, levels));
+        ASSERT_EQ(levels.size(), 1u);
+        EXPECT_EQ(levels.front().get_name(), L"Ground");
+        module.function<void()>("KORVclear_level_inventories")();
+        module.function<void(const AcDbObjectId&)>("KORVadd_radial_plan_grid")(callout);
+        module.function<void(const AcDbObjectId&)>("KORVadd_plan_grid")(callout);
+        using Getter = bool(std::list<AcDbObjectId>&);
+        for (const auto& [name, count] :
+             {std::pair<const char*, size_t>{"KORVget_plan_grid_list", 2},
+              {"KORVget_radial_plan_grid_list", 1},
+              {"KORVget_elevation_grid_list", 0}}) {
+            std::list<AcDbObjectId> ids;
+            EXPECT_TRUE(module.function<Getter>(name)(ids)) << name;
+            EXPECT_EQ(ids.size(), count) << name;
+        }
+        module.function<void(AcApDocument*)>("KORVinventory_document_to_be_destroyed")(document);
+        host_test::destroy_document(document);
+    }
+    EXPECT_EQ(host_test::open_object_count(), 0);
+    EXPECT_EQ(host_test::assertion_summary(), "");
+    host_test::reset_host();
 }

@@ -92,4 +92,13 @@ Json describe_ends(const std::list<std::pair<AcDbObjectId, int>>& ends) {
     return list;
 }
 
+Json describe_levels(const std::list<KORVLevel>& levels) {
+    Json list = Json::array();
+    for (const KORVLevel& level : levels) {
+        list.push_back({{"name", to_utf8(level.get_name())},
+                        {"elevation", clean_number(level.get_elevation())}});
+    }
+    return list;
+}
+
 }  // namespace korv_tool

@@ -40,5 +40,7 @@ Json describe_points(const std::list<AcGePoint3d>& points);
 Json describe_names(const std::list<std::wstring>& names);
 // (member, 0) for an unsupported start, (member, 1) for an unsupported end.
 Json describe_ends(const std::list<std::pair<AcDbObjectId, int>>& ends);
+// [{"name", "elevation"}] for each level, in the list's order.
+Json describe_levels(const std::list<KORVLevel>& levels);
 
 }  // namespace korv_tool

@@ -231,6 +231,13 @@ struct Binding<std::list<std::wstring>&> : OutputBinding<std::list<std::wstring>
     void report(Json& outputs) const { outputs[name] = describe_names(value); }
 };
 
+template <>
+struct Binding<std::list<KORVLevel>&> : OutputBinding<std::list<KORVLevel>> {
+    static constexpr const char* kind = "level list";
+    static constexpr const char* name = "levels";
+    void report(Json& outputs) const { outputs[name] = describe_levels(value); }
+};
+
 // ----- bindings a row names for itself ------------------------------------------------------
 
 // A parameter name carried in a binding's type: FlagOutput<"used_copy">.

@@ -105,6 +105,15 @@ std::vector<ExportedFunction> make_table() {
         KORV_FUNCTION(KORVget_linear_grid_lines, "system_names"),
         KORV_FUNCTION(KORVget_radial_grid_lines, "system_names"),
         KORV_FUNCTION(KORVrebuild_grid_inventory),
+        // levels
+        KORV_FUNCTION(KORVget_levels),
+        KORV_FUNCTION(KORVclear_level_inventories),
+        // grid lists
+        KORV_FUNCTION(KORVget_plan_grid_list),
+        KORV_FUNCTION(KORVget_radial_plan_grid_list),
+        KORV_FUNCTION(KORVget_elevation_grid_list),
+        KORV_FUNCTION(KORVadd_plan_grid, "grid"),
+        KORV_FUNCTION(KORVadd_radial_plan_grid, "grid"),
     };
 }
 

@@ -121,6 +121,13 @@ std::string arguments_text(const Json& arguments) {
 
 // Objects as a table; the record columns only for records, the end only for end lists.
 void print_rows(const Json& rows, std::ostream& out) {
+    if (rows[0].contains("elevation")) {  // levels
+        TextTable table({"NAME", "ELEVATION"});
+        for (const Json& row : rows)
+            table.add_row({text_of(field(row, "name")), text_of(field(row, "elevation"))});
+        table.print(out, "    ");
+        return;
+    }
     const bool has_file = rows[0].contains("file_name");
     const bool has_end = rows[0].contains("end");
     const bool has_text = std::any_of(rows.begin(), rows.end(),
@@ -175,6 +182,22 @@ std::string parameter_list(const ExportedFunction& function, ParameterSource sou
     return text;
 }
 
+// "Levels (n)" with each level's name and elevation, then each grid list's objects.
+void print_levels_and_grid_lists(const Json& report, std::ostream& out) {
+    const Json& levels = field(report, "levels");
+    out << "\nLevels (" << levels.size() << ")\n";
+    if (!levels.empty()) print_rows(levels, out);
+    const std::pair<const char*, const char*> grid_lists[] = {
+        {"plan_grids", "Plan grids"},
+        {"radial_plan_grids", "Radial plan grids"},
+        {"elevation_grids", "Elevation grids"}};
+    for (const auto& [key, title] : grid_lists) {
+        const Json& ids = field(report, key);
+        out << "\n" << title << " (" << ids.size() << ")\n";
+        if (!ids.empty()) print_rows(ids, out);
+    }
+}
+
 }  // namespace
 
 std::string json_text(const Json& document) {
@@ -220,6 +243,7 @@ void print_report(const Json& report, std::ostream& out) {
         if (report.contains(kind.kind)) print_kind(kind.title, report[kind.kind], out);
     }
     print_grid_systems(field(report, "grid_systems"), out);
+    print_levels_and_grid_lists(report, out);
 }
 
 void write_report_csv(const Json& reports, std::ostream& out) {

@@ -222,6 +222,24 @@ Json grid_systems_json(const InventoryModule& module, const DrawingSession& draw
     return systems;
 }
 
+// The drawing's levels and the current document's grid lists, each as its query gives it.
+void add_levels_and_grid_lists(const InventoryModule& module, const DrawingSession& drawing,
+                               Json& report) {
+    std::list<KORVLevel> levels;
+    module.loaded().function<decltype(KORVget_levels)>("KORVget_levels")(drawing.database(),
+                                                                         levels);
+    report["levels"] = describe_levels(levels);
+    const std::pair<const char*, const char*> grid_lists[] = {
+        {"plan_grids", "KORVget_plan_grid_list"},
+        {"radial_plan_grids", "KORVget_radial_plan_grid_list"},
+        {"elevation_grids", "KORVget_elevation_grid_list"}};
+    for (const auto& [key, function] : grid_lists) {
+        std::list<AcDbObjectId> ids;
+        module.loaded().function<decltype(KORVget_plan_grid_list)>(function)(ids);
+        report[key] = describe_ids(ids);
+    }
+}
+
 }  // namespace
 
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing,
@@ -258,6 +276,7 @@ Json inventory_report(const InventoryModule& module, const DrawingSession& drawi
         report[kind] = items;
     }
     report["grid_systems"] = grid_systems_json(module, drawing);
+    add_levels_and_grid_lists(module, drawing, report);
     return report;
 }
 

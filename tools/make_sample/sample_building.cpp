@@ -167,6 +167,21 @@ void add_grid_systems(DrawingBuilder& building) {
     host_test::add_circle_grid_line(building, L"CANOPY", L"C2", center, 8);
 }
 
+// A level at each storey's floor and one at the roof; the frame's plan grid callout and the
+// elevation grids of its two long sides.
+void add_levels_and_grids(DrawingBuilder& building) {
+    host_test::add_level(building, L"Level 1", 0.0);
+    host_test::add_level(building, L"Level 2", kStorey);
+    host_test::add_level(building, L"Level 3", 2 * kStorey);
+    host_test::add_level(building, L"Roof", 3 * kStorey);
+    host_test::add_grid_callout(building, L"Frame grid", {kGridX[0], kGridY[0], 0},
+                                {kGridX[2], kGridY[1], 0});
+    host_test::add_elevation_grid(building, L"South elevation", {kGridX[0], kGridY[0], 0},
+                                  {kGridX[2], kGridY[0], 0});
+    host_test::add_elevation_grid(building, L"North elevation", {kGridX[0], kGridY[1], 0},
+                                  {kGridX[2], kGridY[1], 0});
+}
+
 std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> core) {
     auto drawing = host_test::new_drawing();
     DrawingBuilder building(drawing.get());
@@ -186,6 +201,7 @@ std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> cor
                                                {kGridX[0], kGridY[1], z}});
     }
     add_grid_systems(building);
+    add_levels_and_grids(building);
     return drawing;
 }
 

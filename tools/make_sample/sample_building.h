@@ -14,6 +14,9 @@
 //                 Two grid systems: FRAME, rectangular, lines 1-3 on the x grids and A, B
 //                 (trimmed to the frame) on the y grids; CANOPY, radial about (6,14,0),
 //                 rays R1-R3 and circles C1, C2.
+//                 Levels "Level 1" to "Level 3" at each storey's floor and "Roof" at 12; a
+//                 rectangular plan grid callout over the frame and elevation grids along
+//                 y = 0 and y = 8.
 //   core.dxf      the stair core, a 4 x 4 box: concrete columns C101-C104 over the full
 //                 height, lateral concrete beams B101-B106 at each level, the core wall
 //                 W101, the stair drawing referenced at (0.5,0.5,0) (nested reference), and

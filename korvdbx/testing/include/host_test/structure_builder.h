@@ -81,4 +81,13 @@ void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on,
 // A GUID whose bytes all derive from n, distinct for distinct n.
 GUID make_guid(unsigned n);
 
+// A level appended to the drawing's level dictionary (made on first use).
+void add_level(DrawingBuilder& drawing, const std::wstring& name, double elevation);
+// A rectangular plan grid's callout spanning corner1-corner2, in model space.
+AcDbObjectId add_grid_callout(DrawingBuilder& drawing, const std::wstring& name,
+                              const AcGePoint3d& corner1, const AcGePoint3d& corner2);
+// An elevation grid looking at the line start-end, in model space.
+AcDbObjectId add_elevation_grid(DrawingBuilder& drawing, const std::wstring& name,
+                                const AcGePoint3d& start, const AcGePoint3d& end);
+
 }  // namespace host_test
