@@ -39,6 +39,8 @@ std::string structural_text(const AcDbEntity* entity) {
                 " axis=" + drawing_dump::point(member->get_start_point(false)) + "-" +
                 drawing_dump::point(member->get_end_point(false));
         for (const GUID& guid : guids) text += " guid=" + guid_text(guid);
+        if (const KORVConcrete_member_data* data = member->get_concrete_data())
+            text += " data=" + drawing_dump::handle(data->get_id());
     }
     if (auto* wall = KORVWall_3::cast(entity)) {
         text += " heights=" + drawing_dump::real(wall->get_start_height(false)) + "," +
@@ -50,6 +52,16 @@ std::string structural_text(const AcDbEntity* entity) {
         if (plan->get_end_points(false, start, end, start_frame, end_frame)) {
             text += " ends=" + drawing_dump::point(start) + "-" + drawing_dump::point(end);
         }
+        text += " of=" + std::to_string(plan->get_member_ref().get_handle());
+    }
+    if (auto* beamline = KORVConcrete_beamline::cast(entity)) {
+        AcGePoint3d start, end;
+        if (beamline->get_positive_orientation_start_point(start))
+            text += " start=" + drawing_dump::point(start);
+        if (beamline->get_positive_orientation_end_point(end))
+            text += " end=" + drawing_dump::point(end);
+        text += " mark=" + drawing_dump::narrow(beamline->get_mark()) +
+                " kind=" + std::to_string(beamline->get_kind_flag());
     }
     if (auto* reinforcement = KORVWall_reinforcement::cast(entity)) {
         AcGePoint3d first, second;
@@ -95,8 +107,9 @@ protected:
                                         .section = L"W12X40",
                                         .guids = {host_test::make_guid(1), host_test::make_guid(2)},
                                         .layer = L"Columns"});
-        host_test::add_beam(drawing, L"B7", AcGePoint3d(0, 0, 3.5), AcGePoint3d(6, 0, 3.5),
-                            KORVLinear_structural_member::kConcrete);
+        const AcDbObjectId b7 =
+            host_test::add_beam(drawing, L"B7", AcGePoint3d(0, 0, 3.5), AcGePoint3d(6, 0, 3.5),
+                                KORVLinear_structural_member::kConcrete);
         host_test::add_brace(drawing, L"X1", AcGePoint3d(0, 0, 0), AcGePoint3d(6, 0, 3.5));
         const AcDbObjectId wall =
             host_test::add_wall(drawing, L"W1", AcGePoint3d(0, 5, 0), AcGePoint3d(6, 5, 0), 3.0);
@@ -105,6 +118,11 @@ protected:
         host_test::add_wall_reinforcement(drawing, AcGePoint3d(0, 5, 0), AcGePoint3d(6, 9, 0),
                                           {wall, other});
         host_test::add_plan_rep(drawing, AcGePoint3d(1, 1, 0), AcGePoint3d(4, 1, 0));
+        host_test::add_beam_plan_rep(drawing, b7, true);
+        // B7's concrete data names a beamline drawn after it; the second has no end.
+        host_test::set_concrete_data(
+            b7, host_test::add_concrete_beamline(drawing, {6, 0, 3.5}, {0, 0, 3.5}, L"CB1", true));
+        host_test::add_concrete_beamline(drawing, {0, 9, 3.5}, AcGePoint3d::kOrigin, L"");
         const AcDbObjectId block = drawing.define_block(L"Bay");
         host_test::MemberPlan post;
         post.name = L"P1";
@@ -132,6 +150,8 @@ TEST_F(StructuralFiles, StructuresAndReferencesToThemInsertedTwiceAndNestedReadB
     const std::string before = dump(ref.get());
     EXPECT_NE(before.find("guid="), std::string::npos) << before;
     EXPECT_NE(before.find("clip="), std::string::npos) << before;
+    EXPECT_NE(before.find("data="), std::string::npos) << before;
+    EXPECT_NE(before.find("mark=CB1 kind=1"), std::string::npos) << before;
     auto back = save_and_read(ref.get(), "ref.dxf");
     EXPECT_EQ(dump(back.get()), before);
     EXPECT_EQ(dump(save_and_read(back.get(), "again.dxf").get()), before);
@@ -176,6 +196,7 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
     const AcDbObjectId wall =
         host_test::add_wall(drawing, L"W1", AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), 3.0);
     host_test::add_wall_reinforcement(drawing, AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), {wall});
+    host_test::add_beam_plan_rep(drawing, wall);
     ASSERT_EQ(db->saveAs(folder.wpath("good.dxf").c_str()), Acad::eOk);
     const std::string good = dxf_files::read_text(folder.path("good.dxf"));
     const std::string wall_handle = drawing_dump::handle(wall);
@@ -191,6 +212,8 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
         {"host that is not there", "330\n" + wall_handle + "\n  0\n", "330\nFFFF\n  0\n",
          Acad::eDwgNeedsRecovery},
         {"negative height", "100\nKORVWall_3\n 40\n3.0\n", "100\nKORVWall_3\n 40\n-3.0\n",
+         Acad::eBadDxfSequence},
+        {"member handle that is no handle", "320\n" + wall_handle + "\n", "320\nW1\n",
          Acad::eBadDxfSequence},
     };
     for (const Damage& damage : damages) {

@@ -11,6 +11,8 @@
 //                                      "0" or "null" for the null id
 //   guid            8-4-4-4-12 hex     "3F2504E0-4F89-11D3-9A0C-0305E82C3301", braces allowed
 //   elevations      n[,n...]           "4,8,12"; "" or "none" for an empty list
+//   handle          hexadecimal        "1F", a handle as it is, looked up by the module
+//   intervals       b:t[,b:t...]       "3.9:4.1,7.9:8.1" (bottom:top); "" or "none" for none
 #pragma once
 
 #include <dbhandle.h>
@@ -20,6 +22,7 @@
 
 #include <list>
 #include <string>
+#include <utility>
 
 namespace korv_tool {
 
@@ -38,6 +41,8 @@ int parse_integer(const std::string& text);
 ObjectAddress parse_object_address(const std::string& text);
 GUID parse_guid(const std::string& text);
 std::list<double> parse_elevations(const std::string& text);
+AcDbHandle parse_handle(const std::string& text);
+std::list<std::pair<double, double>> parse_intervals(const std::string& text);
 
 // Upper-case 8-4-4-4-12, the form parse_guid reads.
 std::string format_guid(const GUID& guid);

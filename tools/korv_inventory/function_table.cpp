@@ -90,6 +90,19 @@ std::vector<ExportedFunction> make_table() {
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
         KORV_FUNCTION(KORVfind_rebar_configs_in_rectangle, "crossing", "corner1", "corner2",
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
+        // concrete plan reps and beamlines
+        KORV_FUNCTION(KORVget_concrete_lateral_beam_plan_rep_id, "member_handle"),
+        KORV_FUNCTION(KORVget_concrete_beams_with_filenames, "include_cantilevers"),
+        make_function<decltype(KORVget_concrete_beamlines_ids), Binding<AcDbDatabase*>,
+                      Binding<const std::wstring&>, IdListOutput<"own_ids">,
+                      IdListOutput<"xref_ids">>("KORVget_concrete_beamlines_ids",
+                                                "KORVget_concrete_beamlines_ids"),
+        make_function<decltype(KORVfind_marked_concrete_beamlines_in_database),
+                      Binding<AcDbDatabase*>, Binding<const std::list<std::pair<double, double>>&>,
+                      Binding<bool>, TextListOutput<"marks">, IdListOutput<"ids">,
+                      MessageOutput<"message">>("KORVfind_marked_concrete_beamlines_in_database",
+                                                "KORVfind_marked_concrete_beamlines_in_database",
+                                                "intervals", "flag"),
     };
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "arguments.h"
+#include "drawing_session.h"
 #include "text.h"
 
 namespace korv_tool {
@@ -149,6 +150,32 @@ Json references_json(const DrawingSession& drawing) {
     return references;
 }
 
+// The drawing's concrete beamlines, then those of its references, each in the module's
+// order: named by their marks, with their ends in their own drawing's coordinates.
+Json beamlines_json(const InventoryModule& module, const DrawingSession& drawing) {
+    std::list<AcDbObjectId> own, referenced;
+    module.loaded().function<decltype(KORVget_concrete_beamlines_ids)>(
+        "KORVget_concrete_beamlines_ids")(drawing.database(), drawing.file_name(), own, referenced);
+    own.splice(own.end(), referenced);
+    Json items = Json::array();
+    for (AcDbObjectId id : own) {
+        Json item = describe_object(id);
+        item["file_name"] = to_utf8(reference_name_of(id));
+        item["reference"] = nullptr;
+        AcDbObjectPointer<KORVConcrete_beamline> beamline(id, AcDb::kForRead);
+        if (beamline.openStatus() == Acad::eOk) {
+            item["name"] = to_utf8(beamline->get_mark());
+            AcGePoint3d start, end;
+            if (beamline->get_positive_orientation_start_point(start))
+                item["start"] = point_json(start);
+            if (beamline->get_positive_orientation_end_point(end)) item["end"] = point_json(end);
+            item["kind_flag"] = beamline->get_kind_flag();
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
 }  // namespace
 
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing) {
@@ -168,6 +195,8 @@ Json inventory_report(const InventoryModule& module, const DrawingSession& drawi
         report["counts"][kind] = items.size();
         report[kind] = items;
     }
+    report["concrete_beamlines"] = beamlines_json(module, drawing);
+    report["counts"]["concrete_beamlines"] = report["concrete_beamlines"].size();
     return report;
 }
 
