@@ -284,6 +284,27 @@ KORVINVENTORY_API bool KORVget_elevation_grid_list(std::list<AcDbObjectId>& ids)
 KORVINVENTORY_API void KORVadd_plan_grid(const AcDbObjectId& id);
 KORVINVENTORY_API void KORVadd_radial_plan_grid(const AcDbObjectId& id);
 
+// ----- concrete plan reps and beamlines -------------------------------------------------------
+
+// The plan rep that refers to the beam of that handle, from the current document's index
+// (made on its first request, never refreshed); the null id when none.
+KORVINVENTORY_API AcDbObjectId
+KORVget_concrete_lateral_beam_plan_rep_id(const AcDbHandle& member_handle);
+// One concrete beam per concrete data object, in the data objects' id order.
+KORVINVENTORY_API bool KORVget_concrete_beams_with_filenames(
+    AcDbDatabase* database, bool include_cantilevers, std::list<KORVid_and_filename>& result);
+// The drawing's own beamlines and those of its references, each in geometric order.
+KORVINVENTORY_API bool KORVget_concrete_beamlines_ids(AcDbDatabase* database,
+                                                      const std::wstring& drawing_name,
+                                                      std::list<AcDbObjectId>& own_ids,
+                                                      std::list<AcDbObjectId>& xref_ids);
+// The marked beamlines of the database's model space within the elevation intervals whose
+// kind flag equals flag; message is written only when the call fails for a reason the
+// caller should be told.
+KORVINVENTORY_API bool KORVfind_marked_concrete_beamlines_in_database(
+    AcDbDatabase* database, const std::list<std::pair<double, double>>& intervals, bool flag,
+    std::list<std::wstring>& marks, std::list<AcDbObjectId>& ids, std::wstring& message);
+
 }  // extern "C"
 
 // Exported under its decorated (C++) name.

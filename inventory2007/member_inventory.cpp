@@ -15,6 +15,8 @@
 #include "grid_lists.h"
 #include "level_inventory.h"
 #include "slab_inventory.h"
+#include "database_inv.h"
+#include "lat_conc_beam_plan_rep_inventory.h"
 #include "template.h"
 
 // ----- GUID hash ---------------------------------------------------------------------------
@@ -584,6 +586,9 @@ void add_rebar_config(Member_inventory* inventory, KORVWall_reinforcement* a,
 }
 
 // Files one entity of a scanned block, if the inventory collects its kind.
+typedef void (*Entity_scan)(Member_inventory* inventory, KORVMember_test test, AcDbEntity* entity,
+                            const Block_context& context);
+
 void scan_entity(Member_inventory* inventory, KORVMember_test test, AcDbEntity* entity,
                  const Block_context& context) {
     if (inventory->collect_plan_reps()) {
@@ -607,7 +612,18 @@ void scan_entity(Member_inventory* inventory, KORVMember_test test, AcDbEntity* 
     }
 }
 
-bool scan_block(Member_inventory* inventory, KORVMember_test test,
+// A concrete beamline's record: at the origin, neither material.
+void scan_beamline(Member_inventory* inventory, KORVMember_test, AcDbEntity* entity,
+                   const Block_context& context) {
+    auto* beamline = KORVConcrete_beamline::cast(entity);
+    if (beamline == nullptr) return;
+    AcDbHandle handle;
+    beamline->getAcDbHandle(handle);
+    inventory->add_record(std::make_unique<Inventoried_assembly>(
+        beamline->objectId(), context.shared, AcGePoint3d::kOrigin, handle, false, false));
+}
+
+bool scan_block(Member_inventory* inventory, KORVMember_test test, Entity_scan scan,
                 AcDbBlockTableRecord* pBlockTableRecord, AcDbBlockReference* reference,
                 AcDbDatabase* database) {
     _ASSERTE(pBlockTableRecord);
@@ -628,7 +644,7 @@ bool scan_block(Member_inventory* inventory, KORVMember_test test,
         AcDbEntityPointer entity;
         entity.acquire(raw_entity);
         try {
-            scan_entity(inventory, test, entity, context);
+            scan(inventory, test, entity, context);
         } catch (...) {
             _ASSERTE(false);
         }
@@ -637,7 +653,7 @@ bool scan_block(Member_inventory* inventory, KORVMember_test test,
 }
 
 // Scans every insert of the resolved reference, except inserts on frozen layers.
-void scan_reference_inserts(Member_inventory* inventory, KORVMember_test test,
+void scan_reference_inserts(Member_inventory* inventory, KORVMember_test test, Entity_scan scan,
                             AcDbBlockTableRecord* record, AcDbDatabase* database) {
     AcDbObjectIdArray reference_ids;
     record->getBlockReferenceIds(reference_ids, true, false);
@@ -646,11 +662,12 @@ void scan_reference_inserts(Member_inventory* inventory, KORVMember_test test,
         Acad::ErrorStatus es = reference.openStatus();
         _ASSERTE(es == Acad::eOk);
         if (es != Acad::eOk || KORVis_on_frozen_layer(reference)) continue;
-        scan_block(inventory, test, record, reference, database);
+        scan_block(inventory, test, scan, record, reference, database);
     }
 }
 
-bool scan_references(Member_inventory* inventory, AcDbDatabase* db, KORVMember_test test) {
+bool scan_references(Member_inventory* inventory, AcDbDatabase* db, KORVMember_test test,
+                     Entity_scan scan) {
     _ASSERTE(db);
     if (db == nullptr) return false;
     try {
@@ -665,7 +682,7 @@ bool scan_references(Member_inventory* inventory, AcDbDatabase* db, KORVMember_t
             AcDbBlockTableRecordPointer record;
             record.acquire(raw_record);
             if (record->isFromExternalReference() && record->xrefStatus() == AcDb::kXrfResolved) {
-                scan_reference_inserts(inventory, test, record, db);
+                scan_reference_inserts(inventory, test, scan, record, db);
             }
         }
         return true;
@@ -677,21 +694,36 @@ bool scan_references(Member_inventory* inventory, AcDbDatabase* db, KORVMember_t
 
 }  // namespace
 
-bool build(Member_inventory* inventory, AcDbDatabase* database, KORVMember_test test,
-           bool include_references) {
+namespace {
+
+bool build_with(Member_inventory* inventory, AcDbDatabase* database, KORVMember_test test,
+                Entity_scan scan, bool include_references) {
     try {
         bool scanned = false;
         {
             AcDbBlockTableRecordPointer model_space(ACDB_MODEL_SPACE, database, AcDb::kForRead);
             if (model_space.openStatus() != Acad::eOk) return false;
-            scanned = scan_block(inventory, test, model_space, nullptr, database);
+            scanned = scan_block(inventory, test, scan, model_space, nullptr, database);
         }
-        if (scanned && include_references) return scan_references(inventory, database, test);
+        if (scanned && include_references) {
+            return scan_references(inventory, database, test, scan);
+        }
         return scanned;
     } catch (...) {
         _ASSERTE(false);
         return false;
     }
+}
+
+}  // namespace
+
+bool build(Member_inventory* inventory, AcDbDatabase* database, KORVMember_test test,
+           bool include_references) {
+    return build_with(inventory, database, test, scan_entity, include_references);
+}
+
+bool build_concrete_beamlines(Member_inventory* inventory, AcDbDatabase* database) {
+    return build_with(inventory, database, nullptr, scan_beamline, true);
 }
 
 void add_plan_rep(Member_inventory* inventory, KORVConcrete_lateral_beam_plan_rep* a,
@@ -747,9 +779,11 @@ Member_registries& registries() {
 
 AcApDocument* last_seen_document = nullptr;
 
-std::wstring derived_drawing_name(AcDbDatabase* database) {
+// The drawing's name as the host reports it; checked for every registry but the concrete
+// beamline registry's.
+std::wstring derived_drawing_name(AcDbDatabase* database, bool check_name) {
     const ACHAR* pDrawingName = reported_drawing_name(database);
-    _ASSERTE(pDrawingName);
+    if (check_name) _ASSERTE(pDrawingName);
     return pDrawingName ? pDrawingName : L"";
 }
 
@@ -765,20 +799,37 @@ Member_inventory* current_inventory(Member_inventory* (*lookup)(AcDbDatabase*,
 
 }  // namespace
 
-Member_inventory* get_member_inventory(Member_registry& registry, AcDbDatabase* database,
-                                       const std::wstring& drawing_name, bool collect_plan_reps,
-                                       bool collect_rebar_configs, KORVMember_test test) {
+namespace {
+
+// The lookup of every registry: the inventory under (current document, drawing name), built
+// by build_inventory on first use; a failed build stores nothing.
+template <class Build>
+Member_inventory* look_up(Member_registry& registry, AcDbDatabase* database,
+                          const std::wstring& drawing_name, bool collect_plan_reps,
+                          bool collect_rebar_configs, bool check_name, Build build_inventory) {
     if (database == nullptr) database = acdbHostApplicationServices()->workingDatabase();
     AcApDocument* document = acDocManagerPtr()->curDocument();
     if (database == nullptr || document == nullptr) return nullptr;
     if (is_unnamed_foreign_drawing(database, document, drawing_name)) return nullptr;
-    const std::wstring name = drawing_name.empty() ? derived_drawing_name(database) : drawing_name;
+    const std::wstring name =
+        drawing_name.empty() ? derived_drawing_name(database, check_name) : drawing_name;
     const Drawing_key key(document, name);
     auto found = registry.find(key);
     if (found != registry.end()) return found->second.get();
     auto inventory = std::make_unique<Member_inventory>(collect_plan_reps, collect_rebar_configs);
-    if (!build(inventory.get(), database, test, true)) return nullptr;
+    if (!build_inventory(inventory.get(), database)) return nullptr;
     return registry.emplace(key, std::move(inventory)).first->second.get();
+}
+
+}  // namespace
+
+Member_inventory* get_member_inventory(Member_registry& registry, AcDbDatabase* database,
+                                       const std::wstring& drawing_name, bool collect_plan_reps,
+                                       bool collect_rebar_configs, KORVMember_test test) {
+    return look_up(registry, database, drawing_name, collect_plan_reps, collect_rebar_configs, true,
+                   [test](Member_inventory* inventory, AcDbDatabase* db) {
+                       return build(inventory, db, test, true);
+                   });
 }
 
 Member_inventory* get_column_inventory(AcDbDatabase* database, const std::wstring& drawing_name) {
@@ -804,6 +855,11 @@ Member_inventory* get_plan_rep_inventory(AcDbDatabase* database) {
 Member_inventory* get_rebar_config_inventory(AcDbDatabase* database) {
     return get_member_inventory(registries().rebar_configs, database, std::wstring(), false, true,
                                 nullptr);
+}
+Member_inventory* get_concrete_beamline_inventory(AcDbDatabase* database,
+                                                  const std::wstring& drawing_name) {
+    return look_up(registries().concrete_beamlines, database, drawing_name, false, false, false,
+                   build_concrete_beamlines);
 }
 
 Member_inventory* current_column_inventory() {
@@ -845,6 +901,7 @@ void KORVinventory_document_to_be_destroyed(AcApDocument* document) {
     drop_member_inventories(document);
     drop_grid_lists(document);
     drop_slab_edge_inventories(document);
+    drop_lat_conc_beam_plan_reps(document);
 }
 
 // ----- exported calls: shared shapes ---------------------------------------------------------
@@ -1507,5 +1564,161 @@ bool KORVfind_rebar_configs_in_rectangle(bool flag, const AcGePoint3d& corner1,
         _ASSERTE(rebar_configs_inventory);
         const Window w{corner1, corner2, flag, view_direction, clip_1, clip_2, depth_1, depth_2};
         return rectangle_query(rebar_configs_inventory, w, result);
+    });
+}
+
+// ----- concrete beams and beamlines ------------------------------------------------------------
+
+namespace {
+
+const double kBeamlineIntervalSlack = 0.01;
+
+typedef std::pair<AcGePoint3d, AcGePoint3d> Beamline_ends;
+typedef std::map<Beamline_ends, AcDbObjectId, KORVPair_point3d_less_z_up_y_down> Beamline_map;
+
+// Files the beamline under its positive-orientation ends; false when it does not open or
+// either end is missing.
+bool ends_of(AcDbObjectId id, Beamline_ends& ends) {
+    AcDbObjectPointer<KORVConcrete_beamline> beamline(id, AcDb::kForRead);
+    if (beamline.openStatus() != Acad::eOk) return false;
+    return beamline->get_positive_orientation_start_point(ends.first) &&
+           beamline->get_positive_orientation_end_point(ends.second);
+}
+
+bool within_intervals(const Beamline_ends& ends,
+                      const std::list<std::pair<double, double>>& intervals) {
+    for (const auto& interval : intervals) {
+        if (ends.first.z >= interval.first - kBeamlineIntervalSlack &&
+            ends.second.z <= interval.second + kBeamlineIntervalSlack) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool KORVget_concrete_beams_with_filenames(AcDbDatabase* database, bool include_cantilevers,
+                                           std::list<KORVid_and_filename>& result) {
+    return guarded([&] {
+        std::unique_ptr<Member_inventory> temporary;
+        Member_inventory* inventory = nullptr;
+        if (database != nullptr && database != acdbHostApplicationServices()->workingDatabase()) {
+            temporary = std::make_unique<Member_inventory>(false, false);
+            if (!build(temporary.get(), database, &KORVLinear_structural_member::is_beam, true)) {
+                return false;
+            }
+            inventory = temporary.get();
+        } else {
+            inventory = current_beam_inventory();
+            if (inventory == nullptr) return false;
+        }
+        std::multimap<AcGePoint3d, KORVid_and_filename, KORVPoint3d_less> by_start;
+        for (const auto& entry : inventory->records()) {
+            const Inventoried_assembly& record = *entry.second;
+            if (!record.is_concrete() || (!include_cantilevers && record.is_cantilever())) continue;
+            by_start.emplace(record.start_point(), record.id_and_filename());
+        }
+        // One beam per concrete data object, the first in start-point order.
+        std::map<AcDbObjectId, KORVid_and_filename> by_data;
+        for (const auto& entry : by_start) {
+            try {
+                AcDbObjectPointer<KORVLinear_structural_member> beam(entry.second.id,
+                                                                     AcDb::kForRead);
+                if (beam.openStatus() != Acad::eOk) continue;
+                const KORVConcrete_member_data* data = beam->get_concrete_data();
+                if (data == nullptr) continue;
+                by_data.emplace(data->get_id(), entry.second);
+            } catch (...) {
+                _ASSERTE(false);
+            }
+        }
+        std::list<AcDbObjectId> data_ids;
+        get_keys_and_values(by_data, data_ids, result);
+        return true;
+    });
+}
+
+bool KORVget_concrete_beamlines_ids(AcDbDatabase* database, const std::wstring& drawing_name,
+                                    std::list<AcDbObjectId>& own_ids,
+                                    std::list<AcDbObjectId>& xref_ids) {
+    return guarded([&] {
+        if (database == nullptr) database = acdbHostApplicationServices()->workingDatabase();
+        Member_inventory* inventory = get_concrete_beamline_inventory(database, drawing_name);
+        if (inventory == nullptr) return false;
+        Beamline_map own, referenced;
+        for (const auto& entry : inventory->records()) {
+            const Inventoried_assembly& record = *entry.second;
+            try {
+                Beamline_ends ends;
+                if (!ends_of(record.member_id(), ends)) continue;
+                (record.file_name().empty() ? own : referenced)[ends] = record.member_id();
+            } catch (...) {
+                _ASSERTE(false);
+            }
+        }
+        std::list<Beamline_ends> own_ends, referenced_ends;
+        get_keys_and_values(own, own_ends, own_ids);
+        get_keys_and_values(referenced, referenced_ends, xref_ids);
+        return true;
+    });
+}
+
+bool KORVfind_marked_concrete_beamlines_in_database(
+    AcDbDatabase* database, const std::list<std::pair<double, double>>& intervals, bool flag,
+    std::list<std::wstring>& marks, std::list<AcDbObjectId>& ids, std::wstring& message) {
+    return guarded([&] {
+        AcDbDatabase* db = database;
+        _ASSERTE(db);
+        if (db == nullptr) return false;
+        AcDbBlockTableRecord* pBlockTableRecord = open_model_space(db, AcDb::kForRead);
+        if (pBlockTableRecord == nullptr) {
+            message = L"Cannot open model space.";
+            return false;
+        }
+        AcDbBlockTableRecordPointer model_space;
+        model_space.acquire(pBlockTableRecord);
+        AcDbBlockTableRecordIterator* raw_iterator = nullptr;
+        Acad::ErrorStatus es = model_space->newIterator(raw_iterator, true, true);
+        _ASSERTE(es == Acad::eOk);
+        if (es != Acad::eOk) {
+            model_space.close();
+            message = L"Cannot iterate over model space.";
+            return false;
+        }
+        std::unique_ptr<AcDbBlockTableRecordIterator> iterator(raw_iterator);
+        bool any_beamline = false;
+        bool any_mark = false;
+        for (; !iterator->done(); iterator->step()) {
+            try {
+                AcDbObjectId entity_id;
+                if (iterator->getEntityId(entity_id) != Acad::eOk) continue;
+                AcDbObjectPointer<KORVConcrete_beamline> beamline(entity_id, AcDb::kForRead);
+                if (beamline.openStatus() != Acad::eOk) continue;
+                if (!intervals.empty()) {
+                    Beamline_ends ends;
+                    if (!beamline->get_positive_orientation_start_point(ends.first) ||
+                        !beamline->get_positive_orientation_end_point(ends.second) ||
+                        !within_intervals(ends, intervals)) {
+                        continue;
+                    }
+                }
+                any_beamline = true;
+                const std::wstring mark = beamline->get_mark();
+                if (mark.empty()) continue;
+                any_mark = true;
+                if (beamline->get_kind_flag() == flag) {
+                    marks.push_back(mark);
+                    ids.push_back(entity_id);
+                }
+            } catch (...) {
+                _ASSERTE(false);
+            }
+        }
+        iterator.reset();
+        model_space.close();
+        if (!any_beamline || any_mark) return true;
+        message = L"None of the concrete beams had a schedule mark";
+        return false;
     });
 }

@@ -295,6 +295,9 @@ void add_rebar_config(Member_inventory* inventory, KORVWall_reinforcement* a,
                       const AcGePoint3d& first_point, const std::wstring& file_name,
                       AcDbObjectId reference_id, const AcGeMatrix3d& transform,
                       const Inventoried_assembly::Clip& clip);
+// Fills a concrete beamline inventory: every concrete beamline of model space and of each
+// resolved external reference insert not on a frozen layer, recorded at the origin.
+bool build_concrete_beamlines(Member_inventory* inventory, AcDbDatabase* database);
 // The trailing number of a full member name ("B12A" -> 12); -1 without a digit.
 int member_number(const std::wstring& full_name);
 
@@ -326,6 +329,8 @@ Member_inventory* get_brace_inventory(AcDbDatabase* database, const std::wstring
 Member_inventory* get_wall_inventory(AcDbDatabase* database, const std::wstring& drawing_name);
 Member_inventory* get_plan_rep_inventory(AcDbDatabase* database);
 Member_inventory* get_rebar_config_inventory(AcDbDatabase* database);
+Member_inventory* get_concrete_beamline_inventory(AcDbDatabase* database,
+                                                  const std::wstring& drawing_name);
 Member_inventory* current_column_inventory();
 Member_inventory* current_beam_inventory();
 Member_inventory* current_brace_inventory();

@@ -4,9 +4,12 @@
 //
 // Group codes: members 70 kind, 71 material, 72 flags (1 lateral, 2 unsupported start, 4
 // unsupported end), 10/11 axis ends, 1 name, 3 section, 90 imported marker, 91 GUID count and
-// 300 each GUID ("{8-4-4-4-12}"); walls 40/41 start and end
-// heights; plan reps 10/11 end points; wall reinforcements 290 has-geometry, 10/11 line, 91
-// host count and 330 each host wall (soft pointer); slab edges 10/11 start and end.
+// 300 each GUID ("{8-4-4-4-12}"), 330 the concrete data's object (soft pointer, only when
+// the member carries concrete data); walls 40/41 start and end heights; plan reps 10/11 end
+// points and 320 the handle of the member shown (only when there is one); wall
+// reinforcements 290 has-geometry, 10/11 line, 91 host count and 330 each host wall (soft
+// pointer); concrete beamlines 10/11 the ends (each only when set), 1 mark, 290 kind flag.
+// Slab edges 10/11 start and end.
 // Grid lines: 1 grid system name, 3 label; master lines 10/11 ends; trimmed lines 40/41
 // trims; radial lines 10 centre; circle lines 10 centre, 40 radius.
 // Levels 1 name and 40 elevation, level dictionaries 90 level count and then each level;
@@ -42,6 +45,7 @@ struct Class_registration {
         KORVLevel_dictionary::rxInit();
         KORVRectangular_grid_callout::rxInit();
         KORVElevation2_0::rxInit();
+        KORVConcrete_beamline::rxInit();
     }
     ~Class_registration() {
         // grid lines (their descriptors taken without the call point desc() has)
@@ -52,8 +56,8 @@ struct Class_registration {
         }
         for (AcRxClass* descriptor :
              {KORVElevation2_0::desc(), KORVRectangular_grid_callout::desc(),
-              KORVLevel_dictionary::desc(), KORVSlab_edge::desc(), KORVWall_reinforcement::desc(),
-              KORVConcrete_lat_cant_beam_plan_rep::desc(),
+              KORVLevel_dictionary::desc(), KORVSlab_edge::desc(), KORVConcrete_beamline::desc(),
+              KORVWall_reinforcement::desc(), KORVConcrete_lat_cant_beam_plan_rep::desc(),
               KORVConcrete_lateral_beam_plan_rep::desc(), KORVWall_3::desc(),
               KORVLinear_structural_member::desc()}) {
             deleteAcRxClass(descriptor);
@@ -100,6 +104,25 @@ AcGePoint3d point_of(const resbuf& rb) {
     return AcGePoint3d(rb.resval.rpoint[0], rb.resval.rpoint[1], rb.resval.rpoint[2]);
 }
 
+// The object a pointer group names; the null id for a null handle.
+bool object_id_of(const resbuf& rb, AcDbObjectId& id) {
+    if (rb.resval.rlname[0] == 0 && rb.resval.rlname[1] == 0) {
+        id = AcDbObjectId::kNull;
+        return true;
+    }
+    return acdbGetObjectId(id, rb.resval.rlname) == Acad::eOk;
+}
+
+// A handle written as hexadecimal text.
+bool handle_of(const ACHAR* text, AcDbHandle& handle) {
+    const size_t length = text ? std::wcslen(text) : 0;
+    if (length == 0 || length > 16 || std::wcsspn(text, L"0123456789abcdefABCDEF") != length) {
+        return false;
+    }
+    handle = AcDbHandle(text);
+    return true;
+}
+
 // Reads the items of one subclass (after its marker) up to the next marker or the end,
 // handing each to take; a false answer from take fails the read.
 template <class Take>
@@ -140,6 +163,8 @@ Acad::ErrorStatus KORVLinear_structural_member::dwgOutFields(AcDbDwgFiler* filer
     filer->writeItem(static_cast<Adesk::Int32>(mImported));
     filer->writeItem(static_cast<Adesk::UInt32>(mGuids.size()));
     for (const GUID& guid : mGuids) filer->writeItem(guid_text(guid).c_str());
+    filer->writeItem(static_cast<Adesk::Boolean>(mHasConcreteData));
+    filer->writeItem(AcDbSoftPointerId(mConcreteData.get_id()));
     return filer->filerStatus();
 }
 
@@ -166,6 +191,12 @@ Acad::ErrorStatus KORVLinear_structural_member::dwgInFields(AcDbDwgFiler* filer)
         filer->readItem(text);
         if (parse_guid(text.kwszPtr(), guid)) mGuids.push_back(guid);
     }
+    Adesk::Boolean has_concrete_data = false;
+    AcDbSoftPointerId concrete_data;
+    filer->readItem(&has_concrete_data);
+    filer->readItem(&concrete_data);
+    mHasConcreteData = has_concrete_data;
+    mConcreteData = KORVConcrete_member_data(concrete_data);
     mKind = static_cast<Kind>(kind);
     mMaterial = static_cast<Material>(material);
     mLateral = (flags & kLateral) != 0;
@@ -194,6 +225,7 @@ Acad::ErrorStatus KORVLinear_structural_member::dxfOutFields(AcDbDxfFiler* filer
     for (const GUID& guid : mGuids) {
         filer->writeString(AcDb::kDxfXTextString, guid_text(guid).c_str());
     }
+    if (mHasConcreteData) filer->writeObjectId(AcDb::kDxfSoftPointerId, mConcreteData.get_id());
     return filer->filerStatus();
 }
 
@@ -201,8 +233,11 @@ Acad::ErrorStatus KORVLinear_structural_member::dxfInFields(AcDbDxfFiler* filer)
     Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
     if (es != Acad::eOk) return es;
     mGuids.clear();
+    mHasConcreteData = false;
+    mConcreteData = KORVConcrete_member_data();
     return read_items(filer, L"KORVLinear_structural_member", [this](const resbuf& rb) {
         GUID guid{};
+        AcDbObjectId concrete_data;
         switch (rb.restype) {
             case 70:
                 if (rb.resval.rint < kColumn || rb.resval.rint > kWall) return false;
@@ -235,6 +270,11 @@ Acad::ErrorStatus KORVLinear_structural_member::dxfInFields(AcDbDxfFiler* filer)
             case 300:
                 if (!parse_guid(rb.resval.rstring, guid)) return false;
                 mGuids.push_back(guid);
+                return true;
+            case 330:
+                if (!object_id_of(rb, concrete_data)) return false;
+                mHasConcreteData = true;
+                mConcreteData = KORVConcrete_member_data(concrete_data);
                 return true;
             default:
                 return true;
@@ -286,14 +326,18 @@ Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dwgOutFields(AcDbDwgFiler*
     if (es != Acad::eOk) return es;
     filer->writeItem(mStart);
     filer->writeItem(mEnd);
+    filer->writeItem(mMember.get_handle());
     return filer->filerStatus();
 }
 
 Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dwgInFields(AcDbDwgFiler* filer) {
     Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
     if (es != Acad::eOk) return es;
+    AcDbHandle member;
     filer->readItem(&mStart);
     filer->readItem(&mEnd);
+    filer->readItem(&member);
+    mMember = KORVref_to_member(member);
     return filer->filerStatus();
 }
 
@@ -303,15 +347,24 @@ Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dxfOutFields(AcDbDxfFiler*
     filer->writeItem(AcDb::kDxfSubclass, L"KORVConcrete_lateral_beam_plan_rep");
     filer->writePoint3d(AcDb::kDxfXCoord, mStart);
     filer->writePoint3d(static_cast<AcDb::DxfCode>(11), mEnd);
+    if (!mMember.get_handle().isNull()) {
+        filer->writeHandle(AcDb::kDxfArbHandle, mMember.get_handle());
+    }
     return filer->filerStatus();
 }
 
 Acad::ErrorStatus KORVConcrete_lateral_beam_plan_rep::dxfInFields(AcDbDxfFiler* filer) {
     Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
     if (es != Acad::eOk) return es;
+    mMember = KORVref_to_member();
     return read_items(filer, L"KORVConcrete_lateral_beam_plan_rep", [this](const resbuf& rb) {
         if (rb.restype == 10) mStart = point_of(rb);
         if (rb.restype == 11) mEnd = point_of(rb);
+        if (rb.restype == 320) {
+            AcDbHandle member;
+            if (!handle_of(rb.resval.rstring, member)) return false;
+            mMember = KORVref_to_member(member);
+        }
         return true;
     });
 }
@@ -375,7 +428,7 @@ Acad::ErrorStatus KORVWall_reinforcement::dxfInFields(AcDbDxfFiler* filer) {
                 mSecond = point_of(rb);
                 return true;
             case 330:
-                if (acdbGetObjectId(host, rb.resval.rlname) != Acad::eOk) return false;
+                if (!object_id_of(rb, host)) return false;
                 mHosts.push_back(host);
                 return true;
             default:
@@ -777,4 +830,74 @@ Acad::ErrorStatus KORVElevation2_0::dxfInFields(AcDbDxfFiler* filer) {
     Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
     if (es != Acad::eOk) return es;
     return read_named_points(filer, L"KORVElevation2_0", mName, mStart, mEnd);
+}
+
+// ----- concrete beamlines ------------------------------------------------------------------------
+
+Acad::ErrorStatus KORVConcrete_beamline::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(static_cast<Adesk::Boolean>(mHasStart));
+    filer->writeItem(static_cast<Adesk::Boolean>(mHasEnd));
+    filer->writeItem(mStart);
+    filer->writeItem(mEnd);
+    filer->writeItem(mMark.c_str());
+    filer->writeItem(static_cast<Adesk::Boolean>(mKindFlag));
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVConcrete_beamline::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    Adesk::Boolean has_start = false, has_end = false, kind_flag = false;
+    AcString mark;
+    filer->readItem(&has_start);
+    filer->readItem(&has_end);
+    filer->readItem(&mStart);
+    filer->readItem(&mEnd);
+    filer->readItem(mark);
+    filer->readItem(&kind_flag);
+    mHasStart = has_start;
+    mHasEnd = has_end;
+    mMark = mark.text();
+    mKindFlag = kind_flag;
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVConcrete_beamline::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVConcrete_beamline");
+    if (mHasStart) filer->writePoint3d(AcDb::kDxfXCoord, mStart);
+    if (mHasEnd) filer->writePoint3d(static_cast<AcDb::DxfCode>(11), mEnd);
+    filer->writeString(AcDb::kDxfText, mMark.c_str());
+    filer->writeBool(AcDb::kDxfBool, mKindFlag);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVConcrete_beamline::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    mHasStart = mHasEnd = mKindFlag = false;
+    mMark.clear();
+    return read_items(filer, L"KORVConcrete_beamline", [this](const resbuf& rb) {
+        switch (rb.restype) {
+            case 10:
+                mStart = point_of(rb);
+                mHasStart = true;
+                return true;
+            case 11:
+                mEnd = point_of(rb);
+                mHasEnd = true;
+                return true;
+            case 1:
+                mMark = rb.resval.rstring;
+                return true;
+            case 290:
+                mKindFlag = rb.resval.rint != 0;
+                return true;
+            default:
+                return true;
+        }
+    });
 }

@@ -6,6 +6,19 @@
 #include "StdAfx.h"
 #include "korvdbx_api.h"
 
+// A plan rep's reference to the beam member it shows: the member's handle, which stays
+// what it was when the drawing is saved and read again.
+class KORVDBX_API KORVref_to_member {
+public:
+    KORVref_to_member() = default;
+    explicit KORVref_to_member(const AcDbHandle& handle) : mHandle(handle) {}
+    // The member's handle; the null handle when the plan rep refers to no member.
+    AcDbHandle get_handle() const { return mHandle; }
+
+private:
+    AcDbHandle mHandle;
+};
+
 class KORVDBX_API KORVConcrete_lateral_beam_plan_rep : public AcDbEntity {
 public:
     ACRX_DECLARE_MEMBERS(KORVConcrete_lateral_beam_plan_rep);
@@ -19,6 +32,9 @@ public:
     virtual bool get_end_points(bool with_offsets, AcGePoint3d& start, AcGePoint3d& end,
                                 AcGeMatrix3d& start_frame, AcGeMatrix3d& end_frame) const;
     Acad::ErrorStatus set_end_points(const AcGePoint3d& start, const AcGePoint3d& end);
+    // The reference to the beam member the plan rep shows.
+    virtual const KORVref_to_member& get_member_ref() const;
+    Acad::ErrorStatus set_member_handle(const AcDbHandle& member_handle);
     // The window test of members (KORVLinear_structural_member::in_rectangle) applied to
     // the segment from start to end.
     virtual bool in_rectangle(const AcGePoint3d& corner1, const AcGePoint3d& corner2, bool crossing,
@@ -34,6 +50,7 @@ public:
 private:
     AcGePoint3d mStart;
     AcGePoint3d mEnd;
+    KORVref_to_member mMember;
 };
 
 // A cantilever beam's plan rep: supported at its start only.

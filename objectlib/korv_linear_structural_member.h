@@ -14,6 +14,18 @@
 #include "StdAfx.h"
 #include "korvdbx_api.h"
 
+// The concrete design data a concrete member carries: the id of the object that holds the
+// design the member shares with the other members of its group.
+class KORVDBX_API KORVConcrete_member_data {
+public:
+    KORVConcrete_member_data() = default;
+    explicit KORVConcrete_member_data(AcDbObjectId id) : mId(id) {}
+    AcDbObjectId get_id() const { return mId; }
+
+private:
+    AcDbObjectId mId;
+};
+
 class KORVDBX_API KORVLinear_structural_member : public AcDbEntity {
 public:
     ACRX_DECLARE_MEMBERS(KORVLinear_structural_member);
@@ -87,6 +99,8 @@ public:
     // True when the point is above the member's top line: over the member in plan and no
     // lower than its top there.
     virtual bool is_below_point(const AcGePoint3d& point) const;
+    // The member's concrete design data; null when it carries none.
+    virtual const KORVConcrete_member_data* get_concrete_data() const;
     // Whether the start / end has no support.
     bool is_unsupported_start() const;
     virtual bool is_unsupported_end() const;
@@ -99,6 +113,8 @@ public:
     Acad::ErrorStatus set_imported(int marker, const std::list<GUID>& guids);
     Acad::ErrorStatus set_lateral(bool lateral);
     Acad::ErrorStatus set_unsupported_ends(bool start, bool end);
+    // Gives the member concrete data holding the id.
+    Acad::ErrorStatus set_concrete_data(AcDbObjectId id);
 
     Kind kind() const;
     Material material() const;
@@ -125,6 +141,8 @@ private:
     bool mLateral = false;
     bool mUnsupportedStart = false;
     bool mUnsupportedEnd = false;
+    bool mHasConcreteData = false;
+    KORVConcrete_member_data mConcreteData;
 };
 
 // Orders points by x, then y, then z, exactly (no tolerance: a strict weak ordering).

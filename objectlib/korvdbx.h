@@ -1,6 +1,7 @@
 // korvdbx.h: the structural object library's declarations that the module calls.
 #pragma once
 
+#include "korv_concrete_beamline.h"
 #include "korv_concrete_plan_rep.h"
 #include "korv_database_services.h"
 #include "korv_grid_line.h"

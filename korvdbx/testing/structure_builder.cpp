@@ -120,6 +120,36 @@ AcDbObjectId add_circle_grid_line(DrawingBuilder& drawing, const std::wstring& s
     return drawing.add(new KORVCircle_grid_line(system, label, center, radius), L"", block);
 }
 
+AcDbObjectId add_beam_plan_rep(DrawingBuilder& drawing, AcDbObjectId beam, bool cantilever) {
+    AcDbObjectPointer<KORVLinear_structural_member> member(beam, AcDb::kForRead);
+    if (member.openStatus() != Acad::eOk)
+        throw std::logic_error("add_beam_plan_rep: beam does not open");
+    const AcGePoint3d start = member->stored_start(), end = member->stored_end();
+    auto* plan_rep = cantilever ? new KORVConcrete_lat_cant_beam_plan_rep(start, end)
+                                : new KORVConcrete_lateral_beam_plan_rep(start, end);
+    plan_rep->set_member_handle(beam.handle());
+    member.close();
+    return drawing.add(plan_rep);
+}
+
+void set_concrete_data(AcDbObjectId member, AcDbObjectId data_id) {
+    AcDbObjectPointer<KORVLinear_structural_member> beam(member, AcDb::kForWrite);
+    if (beam.openStatus() != Acad::eOk)
+        throw std::logic_error("set_concrete_data: member does not open");
+    beam->set_concrete_data(data_id);
+}
+
+AcDbObjectId add_concrete_beamline(DrawingBuilder& drawing, const AcGePoint3d& start,
+                                   const AcGePoint3d& end, const std::wstring& mark, bool kind_flag,
+                                   const std::wstring& layer) {
+    auto* beamline = new KORVConcrete_beamline();
+    if (start != AcGePoint3d::kOrigin) beamline->set_start_point(start);
+    if (end != AcGePoint3d::kOrigin) beamline->set_end_point(end);
+    beamline->set_mark(mark);
+    beamline->set_kind_flag(kind_flag);
+    return drawing.add(beamline, layer);
+}
+
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth) {
     AcDbObjectPointer<AcDbBlockReference> insert(reference, AcDb::kForWrite);

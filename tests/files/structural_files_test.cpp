@@ -40,6 +40,8 @@ std::string structural_text(const AcDbEntity* entity) {
                 " axis=" + drawing_dump::point(member->get_start_point(false)) + "-" +
                 drawing_dump::point(member->get_end_point(false));
         for (const GUID& guid : guids) text += " guid=" + guid_text(guid);
+        if (const KORVConcrete_member_data* data = member->get_concrete_data())
+            text += " data=" + drawing_dump::handle(data->get_id());
     }
     if (auto* wall = KORVWall_3::cast(entity)) {
         text += " heights=" + drawing_dump::real(wall->get_start_height(false)) + "," +
@@ -51,6 +53,16 @@ std::string structural_text(const AcDbEntity* entity) {
         if (plan->get_end_points(false, start, end, start_frame, end_frame)) {
             text += " ends=" + drawing_dump::point(start) + "-" + drawing_dump::point(end);
         }
+        text += " of=" + std::to_string(plan->get_member_ref().get_handle());
+    }
+    if (auto* beamline = KORVConcrete_beamline::cast(entity)) {
+        AcGePoint3d start, end;
+        if (beamline->get_positive_orientation_start_point(start))
+            text += " start=" + drawing_dump::point(start);
+        if (beamline->get_positive_orientation_end_point(end))
+            text += " end=" + drawing_dump::point(end);
+        text += " mark=" + drawing_dump::narrow(beamline->get_mark()) +
+                " kind=" + std::to_string(beamline->get_kind_flag());
     }
     if (auto* reinforcement = KORVWall_reinforcement::cast(entity)) {
         AcGePoint3d first, second;
@@ -139,8 +151,9 @@ protected:
                                         .section = L"W12X40",
                                         .guids = {host_test::make_guid(1), host_test::make_guid(2)},
                                         .layer = L"Columns"});
-        host_test::add_beam(drawing, L"B7", AcGePoint3d(0, 0, 3.5), AcGePoint3d(6, 0, 3.5),
-                            KORVLinear_structural_member::kConcrete);
+        const AcDbObjectId b7 =
+            host_test::add_beam(drawing, L"B7", AcGePoint3d(0, 0, 3.5), AcGePoint3d(6, 0, 3.5),
+                                KORVLinear_structural_member::kConcrete);
         host_test::add_brace(drawing, L"X1", AcGePoint3d(0, 0, 0), AcGePoint3d(6, 0, 3.5));
         const AcDbObjectId wall =
             host_test::add_wall(drawing, L"W1", AcGePoint3d(0, 5, 0), AcGePoint3d(6, 5, 0), 3.0);
@@ -156,6 +169,11 @@ protected:
         host_test::add_radial_grid_line(drawing, L"Rotunda", L"R1", {30, 0, 0}, {32, 0, 0},
                                         {40, 0, 0});
         host_test::add_circle_grid_line(drawing, L"", L"C1", {30, 0, 0}, 7.5);
+        host_test::add_beam_plan_rep(drawing, b7, true);
+        // B7's concrete data names a beamline drawn after it; the second has no end.
+        host_test::set_concrete_data(
+            b7, host_test::add_concrete_beamline(drawing, {6, 0, 3.5}, {0, 0, 3.5}, L"CB1", true));
+        host_test::add_concrete_beamline(drawing, {0, 9, 3.5}, AcGePoint3d::kOrigin, L"");
         const AcDbObjectId block = drawing.define_block(L"Bay");
         host_test::MemberPlan post;
         post.name = L"P1";
@@ -196,6 +214,8 @@ TEST_F(StructuralFiles, StructuresAndReferencesToThemInsertedTwiceAndNestedReadB
     EXPECT_NE(before.find("level Level 2 3.5"), std::string::npos) << before;
     EXPECT_NE(before.find("grid=A-C/1-3"), std::string::npos) << before;
     EXPECT_NE(before.find("elevation=South"), std::string::npos) << before;
+    EXPECT_NE(before.find("data="), std::string::npos) << before;
+    EXPECT_NE(before.find("mark=CB1 kind=1"), std::string::npos) << before;
     auto back = save_and_read(ref.get(), "ref.dxf");
     EXPECT_EQ(dump(back.get()), before);
     EXPECT_EQ(dump(save_and_read(back.get(), "again.dxf").get()), before);
@@ -241,6 +261,7 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
         host_test::add_wall(drawing, L"W1", AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), 3.0);
     host_test::add_wall_reinforcement(drawing, AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), {wall});
     host_test::add_level(drawing, L"L1", 2.5);
+    host_test::add_beam_plan_rep(drawing, wall);
     ASSERT_EQ(db->saveAs(folder.wpath("good.dxf").c_str()), Acad::eOk);
     const std::string good = dxf_files::read_text(folder.path("good.dxf"));
     const std::string wall_handle = drawing_dump::handle(wall);
@@ -248,34 +269,35 @@ TEST_F(StructuralFiles, MalformedLibraryDataFailsTheRead) {
         const char* what;
         std::string from, to;
         Acad::ErrorStatus expected;
-    } damages[] =
-        {{"kind out of range", "100\nKORVLinear_structural_member\n 70\n3\n",
-          "100\nKORVLinear_structural_member\n 70\n9\n", Acad::eBadDxfSequence},
-         {"GUID-less text", "W1\n  3\n\n 90\n0\n 91\n0\n",
-          "W1\n  3\n\n 90\n1\n 91\n1\n300\nnot a guid\n", Acad::eBadDxfSequence},
-         // A dangling reference is no damage to refuse: it reads as none, noted as a repair.
-         {"host that is not there", "330\n" + wall_handle + "\n  0\n", "330\nFFFF\n  0\n",
-          Acad::eOk},
-         Acad::eDwgNeedsRecovery},
-      {"level without its elevation", "  1\nL1\n 40\n2.5\n", "  1\nL1\n  1\n2.5\n",
-       Acad::eBadDxfSequence},
-      {"more levels than filed", "100\nKORVLevel_dictionary\n 90\n1\n",
-       "100\nKORVLevel_dictionary\n 90\n2\n", Acad::eBadDxfSequence},
-      {"negative height", "100\nKORVWall_3\n 40\n3.0\n", "100\nKORVWall_3\n 40\n-3.0\n",
-       Acad::eBadDxfSequence},
-};
-for (const Damage& damage : damages) {
-    std::string text = good;
-    const size_t at = text.find(damage.from);
-    ASSERT_NE(at, std::string::npos) << damage.what;
-    text.replace(at, damage.from.size(), damage.to);
-    dxf_files::write_text(folder.path("bad.dxf"), text);
-    AcDbDatabase bad(false, true);
-    EXPECT_EQ(bad.readDwgFile(folder.wpath("bad.dxf").c_str()), damage.expected) << damage.what;
-    EXPECT_EQ(host_test::read_repairs(&bad).size(), damage.expected == Acad::eOk ? 1u : 0u)
-        << damage.what;
-    expect_host_clean();
-}
+    } damages[] = {
+        {"kind out of range", "100\nKORVLinear_structural_member\n 70\n3\n",
+         "100\nKORVLinear_structural_member\n 70\n9\n", Acad::eBadDxfSequence},
+        {"GUID-less text", "W1\n  3\n\n 90\n0\n 91\n0\n",
+         "W1\n  3\n\n 90\n1\n 91\n1\n300\nnot a guid\n", Acad::eBadDxfSequence},
+        // A dangling reference is no damage to refuse: it reads as none, noted as a repair.
+        {"host that is not there", "330\n" + wall_handle + "\n  0\n", "330\nFFFF\n  0\n",
+         Acad::eOk},
+        {"level without its elevation", "  1\nL1\n 40\n2.5\n", "  1\nL1\n  1\n2.5\n",
+         Acad::eBadDxfSequence},
+        {"more levels than filed", "100\nKORVLevel_dictionary\n 90\n1\n",
+         "100\nKORVLevel_dictionary\n 90\n2\n", Acad::eBadDxfSequence},
+        {"negative height", "100\nKORVWall_3\n 40\n3.0\n", "100\nKORVWall_3\n 40\n-3.0\n",
+         Acad::eBadDxfSequence},
+        {"member handle that is no handle", "320\n" + wall_handle + "\n", "320\nW1\n",
+         Acad::eBadDxfSequence},
+    };
+    for (const Damage& damage : damages) {
+        std::string text = good;
+        const size_t at = text.find(damage.from);
+        ASSERT_NE(at, std::string::npos) << damage.what;
+        text.replace(at, damage.from.size(), damage.to);
+        dxf_files::write_text(folder.path("bad.dxf"), text);
+        AcDbDatabase bad(false, true);
+        EXPECT_EQ(bad.readDwgFile(folder.wpath("bad.dxf").c_str()), damage.expected) << damage.what;
+        EXPECT_EQ(host_test::read_repairs(&bad).size(), damage.expected == Acad::eOk ? 1u : 0u)
+            << damage.what;
+        expect_host_clean();
+    }
 }
 
 }  // namespace

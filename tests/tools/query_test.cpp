@@ -1,5 +1,6 @@
 // `korv-inventory query --json` against the same call made in this process on the same
 // file: the program's answer is the module's answer, record for record.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <host_test/host_test.h>
 #include <nlohmann/json.hpp>
@@ -12,6 +13,9 @@
 #include "host_fixture.h"
 #include "tool_runner.h"
 
+using ::testing::ContainsRegex;
+using ::testing::HasSubstr;
+using ::testing::Not;
 using Json = nlohmann::ordered_json;
 using Records = std::list<KORVid_and_filename>;
 
@@ -165,4 +169,22 @@ TEST(QuerySequence, CallsSeparatedByPlusRunInOrderOnOneDrawingWithChecksReported
     EXPECT_EQ(checked[1]["arguments"]["drawing_name"], "OTHER");
     EXPECT_EQ(checked[1]["outputs"]["result"][0]["name"], "W1");
     EXPECT_FALSE(checked[1].contains("left_open"));
+}
+
+TEST(QuerySequence, ReachesThePlanRepIndexConcreteBeamsAndBeamlines) {
+    const ToolRun run = run_line(
+        "query $S KORVget_concrete_lateral_beam_plan_rep_id 1A + "
+        "KORVget_concrete_beams_with_filenames false + KORVget_concrete_beamlines_ids + "
+        "KORVfind_marked_concrete_beamlines_in_database 3.99:4.01,7.99:8.01 true");
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    // B2 (handle 1A) has its plan rep; B1 and B2 share CB1's concrete data, B1 comes first.
+    EXPECT_THAT(run.out, HasSubstr("member_handle=1A\n  returned: 3B\n"));
+    EXPECT_THAT(run.out,
+                ContainsRegex("result: 1\n +NAME +ID +FILE_NAME +REFERENCE_ID\n +B1 +19 "));
+    EXPECT_THAT(run.out,
+                ContainsRegex("own_ids: 2\n +NAME +ID\n +- +3A\n +- +39\n  xref_ids: 0\n"));
+    EXPECT_THAT(run.out, ContainsRegex("flag=true\n  returned: true\n  marks: CB1\n  ids: 1\n"));
+    EXPECT_THAT(run.out, Not(HasSubstr("message")));
+    EXPECT_EQ(
+        run_line("query $S KORVfind_marked_concrete_beamlines_in_database 4:x true").exit_code, 5);
 }

@@ -33,7 +33,8 @@ TEST(Report, ListsWhatTheSampleBuildingHoldsAsTextAndJson) {
     ASSERT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_THAT(run.out, HasSubstr("Inventories: 26 columns, 34 beams, 5 braces, 4 walls, "
-                                   "1 concrete plan reps, 1 wall rebar configs, 20 slab edges\n"));
+                                   "2 concrete plan reps, 1 wall rebar configs, 20 slab edges, "
+                                   "2 concrete beamlines\n"));
     EXPECT_THAT(run.out, ContainsRegex("CORE +core.dxf +resolved +2 +-\n"));
     EXPECT_THAT(run.out, ContainsRegex("STAIR +stair.dxf +resolved +1 +CORE\n"));
     EXPECT_THAT(run.out, ContainsRegex("C1 +7 +- +- +0,0,0 +0,0,4 +4 +4 +concrete +imported "
@@ -48,9 +49,12 @@ TEST(Report, ListsWhatTheSampleBuildingHoldsAsTextAndJson) {
                 ContainsRegex("W1 +31 +- +- +0,0,0 +6,0,0 +4 +6 +concrete +imported 3F2504E0"));
 
     const Json report = Json::parse(run_line("report --json $S").out);
-    EXPECT_EQ(
-        report["counts"].dump(),
-        R"({"columns":26,"beams":34,"braces":5,"walls":4,"plan_reps":1,"rebar_configs":1,"slab_edges":20})");
+    EXPECT_EQ(report["counts"].dump(),
+              R"({"columns":26,"beams":34,"braces":5,"walls":4,"plan_reps":2,"rebar_configs":1,)"
+              R"("slab_edges":20,"concrete_beamlines":2})");
+    // Beamlines by their marks, the higher floor first.
+    EXPECT_EQ(item_keys(report["concrete_beamlines"]), "CB2 CB1 ");
+    EXPECT_EQ(report["concrete_beamlines"][1]["kind_flag"], true);
     EXPECT_EQ(report["references"][1]["nested_in"], "CORE");
     EXPECT_EQ(item_keys(report["braces"]), "BR1 BR2 BR3 BR201@STAIR BR202@STAIR ");
     EXPECT_EQ(item_keys(report["walls"]), "W1 W2 W101@CORE#37 W101@CORE#38 ");

@@ -137,6 +137,28 @@ std::list<std::wstring> parse_names(const std::string& text) {
     return names;
 }
 
+AcDbHandle parse_handle(const std::string& text) {
+    unsigned long long value = 0;
+    if (!read_hex(text, 16, value))
+        throw std::invalid_argument("'" + text + "' is not a handle (hexadecimal digits)");
+    return AcDbHandle(static_cast<Adesk::UInt64>(value));
+}
+
+std::list<std::pair<double, double>> parse_intervals(const std::string& text) {
+    std::list<std::pair<double, double>> intervals;
+    if (text.empty() || text == "none") return intervals;
+    for (const std::string& part : split(text, ',')) {
+        const std::vector<std::string> ends = split(part, ':');
+        double bottom = 0, top = 0;
+        if (ends.size() != 2 || !read_number(ends[0], bottom) || !read_number(ends[1], top))
+            throw std::invalid_argument("'" + text +
+                                        "' is not a list of intervals (bottom:top pairs "
+                                        "separated by commas, or none)");
+        intervals.emplace_back(bottom, top);
+    }
+    return intervals;
+}
+
 std::string format_guid(const GUID& guid) {
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",

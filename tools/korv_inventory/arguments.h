@@ -13,6 +13,8 @@
 //   elevations      n[,n...]           "4,8,12"; "" or "none" for an empty list
 //   names           name[,name...]     "A,B"; "" for an empty list; names are taken exactly as
 //                                      typed (case and spaces kept), "A,,B" holds an empty name
+//   handle          hexadecimal        "1F", a handle as it is, looked up by the module
+//   intervals       b:t[,b:t...]       "3.9:4.1,7.9:8.1" (bottom:top); "" or "none" for none
 #pragma once
 
 #include <dbhandle.h>
@@ -22,6 +24,7 @@
 
 #include <list>
 #include <string>
+#include <utility>
 
 namespace korv_tool {
 
@@ -41,6 +44,8 @@ ObjectAddress parse_object_address(const std::string& text);
 GUID parse_guid(const std::string& text);
 std::list<double> parse_elevations(const std::string& text);
 std::list<std::wstring> parse_names(const std::string& text);
+AcDbHandle parse_handle(const std::string& text);
+std::list<std::pair<double, double>> parse_intervals(const std::string& text);
 
 // Upper-case 8-4-4-4-12, the form parse_guid reads.
 std::string format_guid(const GUID& guid);

@@ -107,6 +107,16 @@ struct Binding<const std::list<std::wstring>&>
     static constexpr const char* kind = "names";
 };
 
+template <>
+struct Binding<const AcDbHandle&> : ParsedBinding<AcDbHandle, parse_handle> {
+    static constexpr const char* kind = "handle";
+};
+template <>
+struct Binding<const std::list<std::pair<double, double>>&>
+    : ParsedBinding<std::list<std::pair<double, double>>, parse_intervals> {
+    static constexpr const char* kind = "intervals";
+};
+
 // An object id typed as its address; "0" gives the null id.
 struct ObjectBinding {
     static constexpr ParameterSource source = ParameterSource::kArgument;
@@ -301,6 +311,33 @@ struct PointListOutput : OutputBinding<std::list<AcGePoint3d>> {
     void report(Json& outputs) const { outputs[name] = describe_points(value); }
 };
 
+// Lists and a message under names of their own; the message is reported only when the
+// function wrote one.
+template <FixedName Name>
+struct IdListOutput : OutputBinding<std::list<AcDbObjectId>> {
+    static constexpr const char* kind = "id list";
+    static constexpr const char* name = Name.value;
+    void report(Json& outputs) const { outputs[name] = describe_ids(value); }
+};
+template <FixedName Name>
+struct TextListOutput : OutputBinding<std::list<std::wstring>> {
+    static constexpr const char* kind = "text list";
+    static constexpr const char* name = Name.value;
+    void report(Json& outputs) const {
+        Json texts = Json::array();
+        for (const std::wstring& text : value) texts.push_back(to_utf8(text));
+        outputs[name] = texts;
+    }
+};
+template <FixedName Name>
+struct MessageOutput : OutputBinding<std::wstring> {
+    static constexpr const char* kind = "message";
+    static constexpr const char* name = Name.value;
+    void report(Json& outputs) const {
+        if (!value.empty()) outputs[name] = to_utf8(value);
+    }
+};
+
 // ----- returned values -----------------------------------------------------------------------
 
 inline Json returned_json(bool value) {
@@ -309,6 +346,10 @@ inline Json returned_json(bool value) {
 inline Json returned_json(const std::wstring& value) {
     return to_utf8(value);
 }
+// An object's address; "0" for the null id.
+inline Json returned_json(AcDbObjectId value) {
+    return format_object_address(value.handle(), reference_name_of(value));
+}
 
 template <class R>
 constexpr const char* returned_kind() {
@@ -316,6 +357,8 @@ constexpr const char* returned_kind() {
         return "nothing";
     } else if constexpr (std::is_same_v<R, bool>) {
         return "flag";
+    } else if constexpr (std::is_same_v<R, AcDbObjectId>) {
+        return "object";
     } else {
         static_assert(std::is_same_v<R, std::wstring>, "a returned type the tool can print");
         return "name";

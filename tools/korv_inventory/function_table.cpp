@@ -114,6 +114,19 @@ std::vector<ExportedFunction> make_table() {
         KORV_FUNCTION(KORVget_elevation_grid_list),
         KORV_FUNCTION(KORVadd_plan_grid, "grid"),
         KORV_FUNCTION(KORVadd_radial_plan_grid, "grid"),
+        // concrete plan reps and beamlines
+        KORV_FUNCTION(KORVget_concrete_lateral_beam_plan_rep_id, "member_handle"),
+        KORV_FUNCTION(KORVget_concrete_beams_with_filenames, "include_cantilevers"),
+        make_function<decltype(KORVget_concrete_beamlines_ids), Binding<AcDbDatabase*>,
+                      Binding<const std::wstring&>, IdListOutput<"own_ids">,
+                      IdListOutput<"xref_ids">>("KORVget_concrete_beamlines_ids",
+                                                "KORVget_concrete_beamlines_ids"),
+        make_function<decltype(KORVfind_marked_concrete_beamlines_in_database),
+                      Binding<AcDbDatabase*>, Binding<const std::list<std::pair<double, double>>&>,
+                      Binding<bool>, TextListOutput<"marks">, IdListOutput<"ids">,
+                      MessageOutput<"message">>("KORVfind_marked_concrete_beamlines_in_database",
+                                                "KORVfind_marked_concrete_beamlines_in_database",
+                                                "intervals", "flag"),
     };
 }
 

@@ -74,7 +74,8 @@ const std::vector<KindTitle>& kind_titles() {
         {"walls", "walls", "Walls"},
         {"plan_reps", "concrete plan reps", "Concrete plan reps"},
         {"rebar_configs", "wall rebar configs", "Wall rebar configs"},
-        {"slab_edges", "slab edges", "Slab edges"}};
+        {"slab_edges", "slab edges", "Slab edges"},
+        {"concrete_beamlines", "concrete beamlines", "Concrete beamlines"}};
     return titles;
 }
 
@@ -157,6 +158,12 @@ void print_output(const std::string& name, const Json& value, std::ostream& out)
     if (!value.is_array()) {
         out << "  " << name << ":" << (field(value, "id").is_null() ? " none" : "") << "\n";
         if (!field(value, "id").is_null()) print_rows(Json::array({value}), out);
+        return;
+    }
+    if (!value.empty() && value[0].is_primitive()) {  // a list of texts
+        out << "  " << name << ":";
+        for (const Json& item : value) out << " " << text_of(item);
+        out << "\n";
         return;
     }
     out << "  " << name << ": " << value.size() << "\n";

@@ -9,6 +9,7 @@
 
 #include "arguments.h"
 #include "progress.h"
+#include "drawing_session.h"
 #include "text.h"
 #include "tool_error.h"
 
@@ -240,6 +241,33 @@ void add_levels_and_grid_lists(const InventoryModule& module, const DrawingSessi
     }
 }
 
+// The drawing's concrete beamlines, then those of its references, each in the module's
+// order: named by their marks, with their ends in their own drawing's coordinates.
+Json beamlines_json(const InventoryModule& module, const DrawingSession& drawing) {
+    std::list<AcDbObjectId> own, referenced;
+    module.loaded().function<decltype(KORVget_concrete_beamlines_ids)>(
+        "KORVget_concrete_beamlines_ids")(drawing.database(), drawing.file_name(), own, referenced);
+    own.splice(own.end(), referenced);
+    Json items = Json::array();
+    for (AcDbObjectId id : own) {
+        Json item = describe_object(id);
+        item["file_name"] = to_utf8(reference_name_of(id));
+        item["reference"] = nullptr;
+        AcDbObjectPointer<KORVConcrete_beamline> beamline(id, AcDb::kForRead);
+        if (beamline.openStatus() == Acad::eOk) {
+            item["name"] = to_utf8(beamline->get_mark());
+            AcGePoint3d start, end;
+            if (beamline->get_positive_orientation_start_point(start))
+                item["start"] = describe_point(start);
+            if (beamline->get_positive_orientation_end_point(end))
+                item["end"] = describe_point(end);
+            item["kind_flag"] = beamline->get_kind_flag();
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
 }  // namespace
 
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing,
@@ -277,6 +305,8 @@ Json inventory_report(const InventoryModule& module, const DrawingSession& drawi
     }
     report["grid_systems"] = grid_systems_json(module, drawing);
     add_levels_and_grid_lists(module, drawing, report);
+    report["concrete_beamlines"] = beamlines_json(module, drawing);
+    report["counts"]["concrete_beamlines"] = report["concrete_beamlines"].size();
     return report;
 }
 

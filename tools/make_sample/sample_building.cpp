@@ -136,10 +136,10 @@ void add_braces(DrawingBuilder& building) {
 }
 
 // Returns W1.
-AcDbObjectId add_walls_and_assemblies(DrawingBuilder& building) {
+AcDbObjectId add_walls_and_assemblies(DrawingBuilder& building, AcDbObjectId b1) {
     const AcDbObjectId w1 = host_test::add_wall(building, L"W1", {0, 0, 0}, {6, 0, 0}, kStorey);
     host_test::add_wall(building, L"W2", {12, 0, 0}, {12, 8, 0}, kStorey);
-    host_test::add_plan_rep(building, {0, 0, kStorey}, {6, 0, kStorey});
+    host_test::add_beam_plan_rep(building, b1);
     host_test::add_wall_reinforcement(building, {0, 0, 0}, {6, 0, 0}, {w1});
     return w1;
 }
@@ -182,13 +182,25 @@ void add_levels_and_grids(DrawingBuilder& building) {
                                   {kGridX[2], kGridY[1], 0});
 }
 
+// The marked concrete beamlines: CB1 (a girder line) along grid y = 0 at level 4, whose
+// concrete data B1 and B2 carry, and CB2 along grid y = 8 at level 8; B2's plan rep.
+void add_concrete_beamlines(DrawingBuilder& building, AcDbObjectId b1, AcDbObjectId b2) {
+    const AcDbObjectId cb1 =
+        host_test::add_concrete_beamline(building, {0, 0, kStorey}, {12, 0, kStorey}, L"CB1", true);
+    host_test::add_concrete_beamline(building, {0, 8, 2 * kStorey}, {12, 8, 2 * kStorey}, L"CB2");
+    host_test::set_concrete_data(b1, cb1);
+    host_test::set_concrete_data(b2, cb1);
+    host_test::add_beam_plan_rep(building, b2);
+}
+
 std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> core) {
     auto drawing = host_test::new_drawing();
     DrawingBuilder building(drawing.get());
     import_as(add_columns(building).front(), kColumnGuid);
-    import_as(add_beams(building).front(), kBeamGuid);
+    const std::vector<AcDbObjectId> beams = add_beams(building);
+    import_as(beams.front(), kBeamGuid);
     add_braces(building);
-    import_as(add_walls_and_assemblies(building), kWallGuid);
+    import_as(add_walls_and_assemblies(building, beams[0]), kWallGuid);
     const AcDbObjectId record = building.attach_xref(L"CORE", L"core.dxf", std::move(core));
     building.insert(record, {{14, 2, 0}});
     building.insert(record, {{-2, 2, 0}, std::numbers::pi / 2});
@@ -202,6 +214,7 @@ std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> cor
     }
     add_grid_systems(building);
     add_levels_and_grids(building);
+    add_concrete_beamlines(building, beams[0], beams[1]);
     return drawing;
 }
 

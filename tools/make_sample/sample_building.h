@@ -6,8 +6,8 @@
 //                 concrete, C1 imported from the analysis model), beams B1-B21 (seven per
 //                 level; B1 and B2 at level 4 concrete and lateral, B1 imported), braces
 //                 BR1-BR3 (one diagonal per storey in the bay x 0-6 on grid y = 8), concrete
-//                 walls W1 (grid y = 0, x 0-6, imported) and W2 (grid x = 12), a concrete
-//                 plan rep along B1 and a wall reinforcement along W1. It references the
+//                 walls W1 (grid y = 0, x 0-6, imported) and W2 (grid x = 12), concrete
+//                 plan reps of B1 and B2 and a wall reinforcement along W1. It references the
 //                 stair core twice: at (14,2,0), and turned a quarter turn at (-2,2,0).
 //                 Each level's floor slab is outlined over the frame (0,0)-(12,8) in four
 //                 slab edge objects, counter-clockwise.
@@ -17,6 +17,8 @@
 //                 Levels "Level 1" to "Level 3" at each storey's floor and "Roof" at 12; a
 //                 rectangular plan grid callout over the frame and elevation grids along
 //                 y = 0 and y = 8.
+//                 Last come the marked concrete beamlines CB1 (grid y = 0, level 4, whose
+//                 concrete data B1 and B2 carry) and CB2 (grid y = 8, level 8).
 //   core.dxf      the stair core, a 4 x 4 box: concrete columns C101-C104 over the full
 //                 height, lateral concrete beams B101-B106 at each level, the core wall
 //                 W101, the stair drawing referenced at (0.5,0.5,0) (nested reference), and

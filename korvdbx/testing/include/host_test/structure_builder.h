@@ -75,6 +75,16 @@ AcDbObjectId add_radial_grid_line(DrawingBuilder& drawing, const std::wstring& s
 AcDbObjectId add_circle_grid_line(DrawingBuilder& drawing, const std::wstring& system,
                                   const std::wstring& label, const AcGePoint3d& center,
                                   double radius, AcDbObjectId block = AcDbObjectId());
+// A plan rep of the beam, from its start to its end, referring to it by handle; a
+// cantilever's plan rep when asked.
+AcDbObjectId add_beam_plan_rep(DrawingBuilder& drawing, AcDbObjectId beam, bool cantilever = false);
+// Gives the member concrete data holding the id.
+void set_concrete_data(AcDbObjectId member, AcDbObjectId data_id);
+// A concrete beamline from start to end with its mark and kind flag, on the layer; an end
+// equal to the origin is left unset.
+AcDbObjectId add_concrete_beamline(DrawingBuilder& drawing, const AcGePoint3d& start,
+                                   const AcGePoint3d& end, const std::wstring& mark,
+                                   bool kind_flag = false, const std::wstring& layer = L"");
 // Clips an insert.
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth);
