@@ -40,11 +40,18 @@ struct ClassInfo {
     std::wstring app_name;
 };
 
-// Closes an object the reader opened, whatever path leaves the scope.
+// Closes an object the reader opened, whatever path leaves the scope. Filling an object
+// from the file is no change its persistent reactors hear of (quiet: closed unnotified).
 struct Opened {
     AcDbObject* object = nullptr;
+    bool quiet = false;
     ~Opened() {
-        if (object != nullptr) object->close();
+        if (object == nullptr) return;
+        if (quiet) {
+            object->cancel();
+        } else {
+            object->close();
+        }
     }
 };
 
@@ -608,7 +615,7 @@ Acad::ErrorStatus Reader::fill(AcDbObjectId id, const Record& record) {
     AcDbObject* object = nullptr;
     Acad::ErrorStatus es = acdbOpenObject(object, id, AcDb::kForWrite);
     if (es != Acad::eOk) return es;
-    Opened guard{object};
+    Opened guard{object, true};
     const bool proxy = object->isKindOf(AcDbProxyEntity::desc());
     InFiler filer(mDb, mTags, record.begin + 1, proxy ? record.end : record.own_end,
                   [this](uint64_t handle, AcDbObjectId& out) { return resolve(handle, out); });
