@@ -6,3 +6,6 @@
 #include "korv_linear_structural_member.h"
 #include "korv_wall.h"
 #include "korv_wall_reinforcement.h"
+// Schedules and column rebar diagrams.
+#include "korv_column_rebar.h"
+#include "korv_schedule.h"
