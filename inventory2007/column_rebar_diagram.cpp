@@ -112,6 +112,22 @@ std::vector<bool> tie_flags(int face_bars, int tie_legs, double bar_spacing, dou
     return std::vector<bool>();
 }
 
+// The chord ties of a circular section along one direction: legs − 2 chords at equal steps
+// of π/(legs − 1) on the bar circle, in pairs symmetric about the centre. draw(angle,
+// alternate, pair) appends the k-th pair, angle being k steps; with an odd count the last
+// "pair" is the one chord on the diameter (pair false). Both chords of a pair share
+// `alternate`; the next pair inverts it.
+template <class Draw>
+void for_each_chord_pair(int tie_legs, Draw draw) {
+    const int chords = tie_legs - 2;
+    const double step = chords > 0 ? kPi / (chords + 1) : 0.0;
+    bool alternate = true;
+    for (int k = 1; k <= (chords + 1) / 2; ++k) {
+        draw(k * step, alternate, !(chords % 2 == 1 && k == (chords + 1) / 2));
+        alternate = !alternate;
+    }
+}
+
 bool is_tie_pattern_name(const std::wstring& name) {
     if (name.size() < kTiePatternPrefixLength) return false;
     for (size_t i = 0; i < kTiePatternPrefixLength; ++i) {
@@ -336,44 +352,32 @@ AcDbObjectId create_circular_tie_pattern_block(int bar_count, int tie_legs_x, in
                   create_rebar_dot(AcGePoint3d(rc * std::cos(angle), rc * std::sin(angle), 0.0)));
     }
 
-    // Horizontal chords in pairs below and above the centre; an odd count ends on the
-    // diameter, drawn once.
-    const int t = tie_legs_y - 2;
-    const double phi = t > 0 ? kPi / (t + 1) : 0.0;
-    bool alternate = true;
-    for (int k = 1; k <= (t + 1) / 2; ++k) {
-        const double alpha = -kPi / 2.0 + k * phi, beta = kPi / 2.0 - k * phi;
-        const AcGePoint2d lower_left(-rc * std::cos(alpha), rc * std::sin(alpha));
-        const AcGePoint2d lower_right(rc * std::cos(alpha), rc * std::sin(alpha));
-        const AcGePoint2d upper_left(-rc * std::cos(beta), rc * std::sin(beta));
-        const AcGePoint2d upper_right(rc * std::cos(beta), rc * std::sin(beta));
+    // Horizontal chords in pairs below and above the centre.
+    for_each_chord_pair(tie_legs_y, [&](double angle, bool alternate, bool pair) {
+        const double alpha = -kPi / 2.0 + angle, beta = kPi / 2.0 - angle;
         append_to(record.get(),
-                  create_horizontal_cross_tie(1.0, lower_left, lower_right, alternate, true));
-        if (!(t % 2 == 1 && k == (t + 1) / 2)) {
-            append_to(record.get(),
-                      create_horizontal_cross_tie(1.0, upper_left, upper_right, alternate, false));
-        }
-        alternate = !alternate;
-    }
-
+                  create_horizontal_cross_tie(
+                      1.0, AcGePoint2d(-rc * std::cos(alpha), rc * std::sin(alpha)),
+                      AcGePoint2d(rc * std::cos(alpha), rc * std::sin(alpha)), alternate, true));
+        if (!pair) return;
+        append_to(record.get(),
+                  create_horizontal_cross_tie(
+                      1.0, AcGePoint2d(-rc * std::cos(beta), rc * std::sin(beta)),
+                      AcGePoint2d(rc * std::cos(beta), rc * std::sin(beta)), alternate, false));
+    });
     // Vertical chords in pairs left and right of the centre.
-    const int u = tie_legs_x - 2;
-    const double psi = u > 0 ? kPi / (u + 1) : 0.0;
-    alternate = true;
-    for (int k = 1; k <= (u + 1) / 2; ++k) {
-        const double gamma = kPi - k * psi, delta = k * psi;
-        const AcGePoint2d left_bottom(rc * std::cos(gamma), -rc * std::sin(gamma));
-        const AcGePoint2d left_top(rc * std::cos(gamma), rc * std::sin(gamma));
-        const AcGePoint2d right_bottom(rc * std::cos(delta), -rc * std::sin(delta));
-        const AcGePoint2d right_top(rc * std::cos(delta), rc * std::sin(delta));
+    for_each_chord_pair(tie_legs_x, [&](double angle, bool alternate, bool pair) {
+        const double gamma = kPi - angle, delta = angle;
         append_to(record.get(),
-                  create_vertical_cross_tie(1.0, left_bottom, left_top, alternate, false));
-        if (!(u % 2 == 1 && k == (u + 1) / 2)) {
-            append_to(record.get(),
-                      create_vertical_cross_tie(1.0, right_bottom, right_top, alternate, true));
-        }
-        alternate = !alternate;
-    }
+                  create_vertical_cross_tie(
+                      1.0, AcGePoint2d(rc * std::cos(gamma), -rc * std::sin(gamma)),
+                      AcGePoint2d(rc * std::cos(gamma), rc * std::sin(gamma)), alternate, false));
+        if (!pair) return;
+        append_to(record.get(),
+                  create_vertical_cross_tie(
+                      1.0, AcGePoint2d(rc * std::cos(delta), -rc * std::sin(delta)),
+                      AcGePoint2d(rc * std::cos(delta), rc * std::sin(delta)), alternate, true));
+    });
 
     append_to(record.get(), create_tie_pattern_legend(1.0, text_style_id, text_height));
     return register_definition(std::move(record));

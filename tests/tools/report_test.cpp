@@ -55,6 +55,14 @@ TEST(Report, ListsWhatTheSampleBuildingHoldsAsTextAndJson) {
         R"("C101""7@CORE"[14.0,2.0,0.0]"7")");
     EXPECT_EQ(report["plan_reps"][0]["class"], "KORVConcrete_lateral_beam_plan_rep");
     EXPECT_EQ(report["rebar_configs"][0]["start"].dump(), "[0.0,0.0,0.0]");
+    std::string schedules;
+    for (const Json& schedule : report["schedules"])
+        schedules += schedule["kind"].get<std::string>() + ": " +
+                     schedule["title"].get<std::string>() + "; ";
+    EXPECT_EQ(schedules,
+              "column schedule: COLUMN SCHEDULE; concrete column schedule: CONCRETE COLUMN "
+              "SCHEDULE; ");
+    EXPECT_THAT(run.out, ContainsRegex("concrete column schedule +CONCRETE COLUMN SCHEDULE +54\n"));
 }
 
 TEST(Tour, WithoutArgumentsReportsOnTheSampleAndRunsTypicalQueries) {

@@ -268,6 +268,20 @@ struct TextOutput : OutputBinding<std::wstring> {
     void report(Json& outputs) const { outputs[name] = to_utf8(value); }
 };
 
+// Text handed over as a wide string (a type label, not the drawing's name).
+struct WideTextArgument : ParsedBinding<std::wstring, from_utf8> {
+    static constexpr const char* kind = "text";
+};
+
+// A point the function reads and may move: typed as an argument, reported after the call.
+template <FixedName Name>
+struct PointInOut : ParsedBinding<AcGePoint3d, parse_point> {
+    static constexpr const char* kind = "point";
+    static constexpr const char* name = Name.value;
+    AcGePoint3d& get() { return value; }
+    void report(Json& outputs) const { outputs[name] = format_point(value); }
+};
+
 // ----- returned values -----------------------------------------------------------------------
 
 inline Json returned_json(bool value) {
@@ -276,6 +290,9 @@ inline Json returned_json(bool value) {
 inline Json returned_json(const std::wstring& value) {
     return to_utf8(value);
 }
+inline Json returned_json(AcDbObjectId value) {
+    return describe_object(value);
+}
 
 template <class R>
 constexpr const char* returned_kind() {
@@ -283,6 +300,8 @@ constexpr const char* returned_kind() {
         return "nothing";
     } else if constexpr (std::is_same_v<R, bool>) {
         return "flag";
+    } else if constexpr (std::is_same_v<R, AcDbObjectId>) {
+        return "object";
     } else {
         static_assert(std::is_same_v<R, std::wstring>, "a returned type the tool can print");
         return "name";

@@ -90,6 +90,18 @@ std::vector<ExportedFunction> make_table() {
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
         KORV_FUNCTION(KORVfind_rebar_configs_in_rectangle, "crossing", "corner1", "corner2",
                       "view_direction", "clip_1", "clip_2", "depth_1", "depth_2"),
+        // schedules
+        KORV_FUNCTION(KORVget_column_schedule_ids),
+        KORV_FUNCTION(KORVget_concrete_column_schedule_ids),
+        KORV_FUNCTION(KORVget_concrete_beam_schedule_ids),
+        // column rebar diagrams (placed in the opened drawing's paper space, not saved)
+        make_function<decltype(KORVdraw_rebar_block), Binding<double>, PointInOut<"insert_point">,
+                      Binding<bool>, WideTextArgument, Binding<double>, Binding<int>, Binding<int>,
+                      Binding<bool>, Binding<int>, Binding<int>, Binding<AcDbObjectId>,
+                      Binding<AcDbObjectId>, Binding<double>>(
+            "KORVdraw_rebar_block", "KORVdraw_rebar_block", "placement_value", "insert_point",
+            "advance_insert_point", "type_text", "aspect_ratio", "bars_x", "bars_y", "is_circular",
+            "tie_legs_x", "tie_legs_y", "reactor_target", "text_style", "text_height"),
     };
 }
 

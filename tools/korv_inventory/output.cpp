@@ -85,6 +85,17 @@ void print_kind(const std::string& title, const Json& items, std::ostream& out) 
     table.print(out, "  ");
 }
 
+void print_schedules(const Json& schedules, std::ostream& out) {
+    out << "\nSchedules (" << schedules.size() << ")\n";
+    if (schedules.empty()) return;
+    TextTable table({"KIND", "TITLE", "ID"});
+    for (const Json& schedule : schedules) {
+        table.add_row({text_of(field(schedule, "kind")), text_of(field(schedule, "title")),
+                       text_of(field(schedule, "id"))});
+    }
+    table.print(out, "  ");
+}
+
 // The arguments as "name=value", context ones left out (they are the opened drawing's).
 std::string arguments_text(const Json& arguments) {
     std::string text;
@@ -178,6 +189,7 @@ void print_report(const Json& report, std::ostream& out) {
     }
     out << "Inventories: " << counts << "\n";
     for (const KindTitle& kind : kind_titles()) print_kind(kind.title, report[kind.kind], out);
+    if (report.contains("schedules")) print_schedules(report["schedules"], out);
 }
 
 void print_call(const Json& call, std::ostream& out) {

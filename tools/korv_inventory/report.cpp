@@ -149,6 +149,29 @@ Json references_json(const DrawingSession& drawing) {
     return references;
 }
 
+// The schedules of paper space as the module lists them, kind by kind: each object with its
+// kind and title.
+Json schedules_json(const InventoryModule& module) {
+    using List = bool(std::list<AcDbObjectId>&);
+    const std::pair<const char*, const char*> kinds[] = {
+        {"column schedule", "KORVget_column_schedule_ids"},
+        {"concrete column schedule", "KORVget_concrete_column_schedule_ids"},
+        {"concrete beam schedule", "KORVget_concrete_beam_schedule_ids"}};
+    Json schedules = Json::array();
+    for (const auto& [kind, function] : kinds) {
+        std::list<AcDbObjectId> ids;
+        module.loaded().function<List>(function)(ids);
+        for (AcDbObjectId id : ids) {
+            Json item = describe_object(id);
+            item["kind"] = kind;
+            AcDbObjectPointer<KORVSchedule> schedule(id, AcDb::kForRead);
+            if (schedule.openStatus() == Acad::eOk) item["title"] = to_utf8(schedule->title());
+            schedules.push_back(item);
+        }
+    }
+    return schedules;
+}
+
 }  // namespace
 
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing) {
@@ -168,6 +191,7 @@ Json inventory_report(const InventoryModule& module, const DrawingSession& drawi
         report["counts"][kind] = items.size();
         report[kind] = items;
     }
+    report["schedules"] = schedules_json(module);
     return report;
 }
 

@@ -1,5 +1,7 @@
 #include "sample_building.h"
 
+#include "schedule_sheet.h"
+
 #include <dbents.h>  // before dbobjptr.h, which names AcDbBlockReference
 #include <dbobjptr.h>
 #include <host_test/structure_builder.h>
@@ -146,6 +148,7 @@ std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> cor
     const AcDbObjectId record = building.attach_xref(L"CORE", L"core.dxf", std::move(core));
     building.insert(record, {{14, 2, 0}});
     building.insert(record, {{-2, 2, 0}, std::numbers::pi / 2});
+    add_schedule_sheet(building);
     return drawing;
 }
 

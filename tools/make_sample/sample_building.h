@@ -8,7 +8,9 @@
 //                 BR1-BR3 (one diagonal per storey in the bay x 0-6 on grid y = 8), concrete
 //                 walls W1 (grid y = 0, x 0-6, imported) and W2 (grid x = 12), a concrete
 //                 plan rep along B1 and a wall reinforcement along W1. It references the
-//                 stair core twice: at (14,2,0), and turned a quarter turn at (-2,2,0).
+//                 stair core twice: at (14,2,0), and turned a quarter turn at (-2,2,0). Its
+//                 paper space holds the schedule sheet (schedule_sheet.h): a column schedule
+//                 and a concrete column schedule with the rebar diagrams of four types.
 //   core.dxf      the stair core, a 4 x 4 box: concrete columns C101-C104 over the full
 //                 height, lateral concrete beams B101-B106 at each level, the core wall
 //                 W101, and the stair drawing referenced at (0.5,0.5,0) (nested reference).
