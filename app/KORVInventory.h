@@ -305,6 +305,27 @@ KORVINVENTORY_API bool KORVfind_marked_concrete_beamlines_in_database(
     AcDbDatabase* database, const std::list<std::pair<double, double>>& intervals, bool flag,
     std::list<std::wstring>& marks, std::list<AcDbObjectId>& ids, std::wstring& message);
 
+// ----- schedules -------------------------------------------------------------------------------
+// The ids of the schedules of one kind in the working drawing's paper space, appended in
+// paper-space order (a concrete schedule only when its data object is there); false, the
+// list untouched, when paper space is not available or cannot be walked.
+KORVINVENTORY_API bool KORVget_column_schedule_ids(std::list<AcDbObjectId>& ids);
+KORVINVENTORY_API bool KORVget_concrete_column_schedule_ids(std::list<AcDbObjectId>& ids);
+KORVINVENTORY_API bool KORVget_concrete_beam_schedule_ids(std::list<AcDbObjectId>& ids);
+// ----- column rebar diagrams -----------------------------------------------------------------
+// Places a column's rebar diagram in the working drawing's paper space: a reference of the
+// tie pattern block for the section's counts (made when the drawing has none), on the
+// schedule layer, its "Type" attribute given type_text, a tie pattern type reactor holding
+// reactor_target_id on the reference and on each attribute. With advance_insert_point the
+// insertion point is computed (after the lowest, then rightmost, diagram already placed, or
+// under the table whose bottom-left corner insert_point holds) and written back; otherwise
+// insert_point is used as it is. Returns the reference's id; the definition's id when the
+// definition cannot be opened or walked; the null id after an exception.
+KORVINVENTORY_API AcDbObjectId KORVdraw_rebar_block(
+    double placement_value, AcGePoint3d& insert_point, bool advance_insert_point,
+    const std::wstring& type_text, double aspect_ratio, int bars_x, int bars_y, bool is_circular,
+    int tie_legs_x, int tie_legs_y, AcDbObjectId reactor_target_id, AcDbObjectId text_style_id,
+    double text_height);
 }  // extern "C"
 
 // Exported under its decorated (C++) name.

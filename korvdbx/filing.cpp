@@ -14,6 +14,8 @@
 // trims; radial lines 10 centre; circle lines 10 centre, 40 radius.
 // Levels 1 name and 40 elevation, level dictionaries 90 level count and then each level;
 // grid callouts 1 name and 10/11 corners; elevation grids 1 name and 10/11 line.
+// Schedules 10 table corner, 1 title, 340 data object (hard pointer); schedule data 90 row
+// count and 1 each row; tie pattern type reactors 330 target (soft pointer).
 //
 // The library registers its classes when it loads, as an object library does in its
 // initialisation, so that a drawing read before any of them was used still finds them.
@@ -46,8 +48,24 @@ struct Class_registration {
         KORVRectangular_grid_callout::rxInit();
         KORVElevation2_0::rxInit();
         KORVConcrete_beamline::rxInit();
+        // Schedules, their data and the tie pattern reactor.
+        KORVSchedule::rxInit();
+        KORVColumn_schedule::rxInit();
+        KORVConcrete_column_schedule::rxInit();
+        KORVConcrete_beam_schedule::rxInit();
+        KORVSchedule_data::rxInit();
+        KORVConcrete_column_schedule_data::rxInit();
+        KORVConcrete_beam_schedule_data::rxInit();
+        KORVTie_pattern_type_reactor::rxInit();
     }
     ~Class_registration() {
+        for (AcRxClass* descriptor :
+             {KORVTie_pattern_type_reactor::desc(), KORVConcrete_beam_schedule_data::desc(),
+              KORVConcrete_column_schedule_data::desc(), KORVSchedule_data::desc(),
+              KORVConcrete_beam_schedule::desc(), KORVConcrete_column_schedule::desc(),
+              KORVColumn_schedule::desc(), KORVSchedule::desc()}) {
+            deleteAcRxClass(descriptor);
+        }
         // grid lines (their descriptors taken without the call point desc() has)
         for (AcRxClass* descriptor : {KORVCircle_grid_line::gpDesc, KORVRadial_grid_line::gpDesc,
                                       KORVTrimmed_master_grid_line::gpDesc,
@@ -899,5 +917,143 @@ Acad::ErrorStatus KORVConcrete_beamline::dxfInFields(AcDbDxfFiler* filer) {
             default:
                 return true;
         }
+    });
+}
+
+// ----- schedules -------------------------------------------------------------------------------
+
+Acad::ErrorStatus KORVSchedule::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(mCorner);
+    filer->writeItem(mTitle.c_str());
+    filer->writeItem(AcDbHardPointerId(mData));
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSchedule::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    AcString title;
+    AcDbHardPointerId data;
+    filer->readItem(&mCorner);
+    filer->readItem(title);
+    filer->readItem(&data);
+    mTitle = title.text();
+    mData = data;
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSchedule::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbEntity::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVSchedule");
+    filer->writePoint3d(AcDb::kDxfXCoord, mCorner);
+    filer->writeString(AcDb::kDxfText, mTitle.c_str());
+    if (!mData.isNull()) filer->writeObjectId(AcDb::kDxfHardPointerId, mData);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSchedule::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    mData.setNull();
+    return read_items(filer, L"KORVSchedule", [this](const resbuf& rb) {
+        switch (rb.restype) {
+            case 10:
+                mCorner = point_of(rb);
+                return true;
+            case 1:
+                mTitle = rb.resval.rstring;
+                return true;
+            case 340:
+                // A data object that did not survive is no data.
+                if (acdbGetObjectId(mData, rb.resval.rlname) != Acad::eOk) mData.setNull();
+                return true;
+            default:
+                return true;
+        }
+    });
+}
+
+// ----- schedule data ----------------------------------------------------------------------------
+
+Acad::ErrorStatus KORVSchedule_data::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbObject::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(static_cast<Adesk::UInt32>(mRows.size()));
+    for (const std::wstring& row : mRows) filer->writeItem(row.c_str());
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSchedule_data::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbObject::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    Adesk::UInt32 count = 0;
+    filer->readItem(&count);
+    mRows.clear();
+    for (Adesk::UInt32 i = 0; i < count && filer->filerStatus() == Acad::eOk; ++i) {
+        AcString row;
+        filer->readItem(row);
+        mRows.push_back(row.text());
+    }
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSchedule_data::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbObject::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVSchedule_data");
+    filer->writeInt32(AcDb::kDxfInt32, static_cast<Adesk::Int32>(mRows.size()));
+    for (const std::wstring& row : mRows) filer->writeString(AcDb::kDxfText, row.c_str());
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVSchedule_data::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbObject::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    mRows.clear();
+    return read_items(filer, L"KORVSchedule_data", [this](const resbuf& rb) {
+        if (rb.restype == 1) mRows.push_back(rb.resval.rstring);
+        return true;
+    });
+}
+
+// ----- tie pattern type reactors
+// ------------------------------------------------------------------
+
+Acad::ErrorStatus KORVTie_pattern_type_reactor::dwgOutFields(AcDbDwgFiler* filer) const {
+    Acad::ErrorStatus es = AcDbObject::dwgOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDbSoftPointerId(mTarget));
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVTie_pattern_type_reactor::dwgInFields(AcDbDwgFiler* filer) {
+    Acad::ErrorStatus es = AcDbObject::dwgInFields(filer);
+    if (es != Acad::eOk) return es;
+    AcDbSoftPointerId target;
+    filer->readItem(&target);
+    mTarget = target;
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVTie_pattern_type_reactor::dxfOutFields(AcDbDxfFiler* filer) const {
+    Acad::ErrorStatus es = AcDbObject::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    filer->writeItem(AcDb::kDxfSubclass, L"KORVTie_pattern_type_reactor");
+    if (!mTarget.isNull()) filer->writeObjectId(AcDb::kDxfSoftPointerId, mTarget);
+    return filer->filerStatus();
+}
+
+Acad::ErrorStatus KORVTie_pattern_type_reactor::dxfInFields(AcDbDxfFiler* filer) {
+    Acad::ErrorStatus es = AcDbObject::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    mTarget.setNull();
+    return read_items(filer, L"KORVTie_pattern_type_reactor", [this](const resbuf& rb) {
+        if (rb.restype == 330 && acdbGetObjectId(mTarget, rb.resval.rlname) != Acad::eOk) {
+            mTarget.setNull();
+        }
+        return true;
     });
 }

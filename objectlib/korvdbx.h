@@ -12,3 +12,7 @@
 // Levels; plan grid callouts and elevation grids.
 #include "korv_level.h"
 #include "korv_plan_grids.h"
+
+// Schedules and column rebar diagrams.
+#include "korv_column_rebar.h"
+#include "korv_schedule.h"

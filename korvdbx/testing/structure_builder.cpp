@@ -157,6 +157,72 @@ void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on,
     KORVset_clip_depth_values(insert, normal, front_on, front_depth, back_on, back_depth);
 }
 
+namespace {
+
+template <class Schedule>
+AcDbObjectId add_schedule(DrawingBuilder& drawing, const AcGePoint3d& corner,
+                          const std::wstring& title, AcDbObjectId data) {
+    auto* schedule = new Schedule();
+    schedule->set_table_bottom_left(corner);
+    schedule->set_title(title);
+    schedule->set_data_id(data);
+    return drawing.add(schedule, L"", drawing.paper_space());
+}
+
+// The data object, kept in the named objects dictionary's "KORV_SCHEDULE_DATA" dictionary
+// under the next free key.
+template <class Data>
+AcDbObjectId add_schedule_data(DrawingBuilder& drawing, const std::vector<std::wstring>& rows) {
+    AcDbDictionary* named = nullptr;
+    if (drawing.database()->getNamedObjectsDictionary(named, AcDb::kForWrite) != Acad::eOk) {
+        throw std::logic_error("add_schedule_data: no named objects dictionary");
+    }
+    AcDbObjectId folder_id;
+    if (named->getAt(L"KORV_SCHEDULE_DATA", folder_id) != Acad::eOk) {
+        auto* folder = new AcDbDictionary();
+        named->setAt(L"KORV_SCHEDULE_DATA", folder, folder_id);
+        folder->close();
+    }
+    named->close();
+    AcDbObjectPointer<AcDbDictionary> folder(folder_id, AcDb::kForWrite);
+    if (folder.openStatus() != Acad::eOk) throw std::logic_error("add_schedule_data: folder");
+    auto* data = new Data();
+    data->set_rows(rows);
+    AcDbObjectId id;
+    const std::wstring key = L"DATA" + std::to_wstring(folder->numEntries() + 1);
+    folder->setAt(key.c_str(), data, id);
+    data->close();
+    return id;
+}
+
+}  // namespace
+
+AcDbObjectId add_column_schedule(DrawingBuilder& drawing, const AcGePoint3d& corner,
+                                 const std::wstring& title) {
+    return add_schedule<KORVColumn_schedule>(drawing, corner, title, AcDbObjectId());
+}
+
+AcDbObjectId add_concrete_column_schedule(DrawingBuilder& drawing, const AcGePoint3d& corner,
+                                          const std::wstring& title,
+                                          const std::vector<std::wstring>& column_types) {
+    return add_schedule<KORVConcrete_column_schedule>(
+        drawing, corner, title,
+        add_schedule_data<KORVConcrete_column_schedule_data>(drawing, column_types));
+}
+
+AcDbObjectId add_concrete_beam_schedule(DrawingBuilder& drawing, const AcGePoint3d& corner,
+                                        const std::wstring& title,
+                                        const std::vector<std::wstring>& beam_marks) {
+    return add_schedule<KORVConcrete_beam_schedule>(
+        drawing, corner, title,
+        add_schedule_data<KORVConcrete_beam_schedule_data>(drawing, beam_marks));
+}
+
+AcDbObjectId schedule_data_of(AcDbObjectId schedule) {
+    AcDbObjectPointer<KORVSchedule> entity(schedule, AcDb::kForRead);
+    return entity.openStatus() == Acad::eOk ? entity->data_id() : AcDbObjectId();
+}
+
 GUID make_guid(unsigned n) {
     GUID guid{};
     guid.Data1 = 0x1000u + n;

@@ -164,8 +164,8 @@ public:
     ACHAR* layer() const;
     Acad::ErrorStatus layer(AcString& sName) const;
     AcDbObjectId layerId() const { return mLayerId; }
-    // Fails with eKeyNotFound for a layer the entity's database does not have, and with
-    // eNoDatabase for a new entity given a name (it has no layer table yet).
+    // Fails with eKeyNotFound for a layer the entity's database does not have; a new entity
+    // looks the name up in the working database (eNoDatabase when there is none).
     virtual Acad::ErrorStatus setLayer(const ACHAR* newVal, Adesk::Boolean doSubents = true,
                                        bool allowHiddenLayer = false);
     virtual Acad::ErrorStatus setLayer(AcDbObjectId newVal, Adesk::Boolean doSubents = true,

@@ -172,8 +172,11 @@ public:
     AcDbBlockTableRecord();
     ~AcDbBlockTableRecord() override;
 
-    // The record must be resident and open for write; the entity becomes resident, owned by
-    // the record, and stays open for write (the caller closes it).
+    // A resident record must be open for write; the entity becomes resident, owned by the
+    // record, and stays open for write (the caller closes it). A record not yet in a
+    // database, as the host allows while a block is being filled, keeps the entity (still
+    // new: the output id is null and close() leaves it alone) and makes it resident, closed,
+    // when the record is added to a block table; a record destroyed unadded deletes it.
     Acad::ErrorStatus appendAcDbEntity(AcDbEntity* pEntity);
     Acad::ErrorStatus appendAcDbEntity(AcDbObjectId& pOutputId, AcDbEntity* pEntity);
     Acad::ErrorStatus newIterator(AcDbBlockTableRecordIterator*& pIterator, bool atBeginning = true,
@@ -208,8 +211,11 @@ public:
     XrefBinding& xrefBinding() { return mXref; }
     const XrefBinding& xrefBinding() const { return mXref; }
     void setOverlaid(bool overlaid) { mOverlaid = overlaid; }
+    // Called by the block table once the record is resident: the entities appended before.
+    void addPendingEntities();
 
 private:
+    std::vector<AcDbEntity*> mPendingEntities;
     std::vector<AcDbObjectId> mEntityIds;
     std::vector<AcDbObjectId> mReferenceIds;
     AcGePoint3d mOrigin;

@@ -55,15 +55,37 @@ void unregister_reference(AcDbObjectId block, AcDbObjectId reference) {
 // ----- block table records -----------------------------------------------------------------
 
 AcDbBlockTableRecord::AcDbBlockTableRecord() = default;
-AcDbBlockTableRecord::~AcDbBlockTableRecord() = default;
+AcDbBlockTableRecord::~AcDbBlockTableRecord() {
+    for (AcDbEntity* entity : mPendingEntities) delete entity;
+}
+
+void AcDbBlockTableRecord::addPendingEntities() {
+    std::vector<AcDbEntity*> pending;
+    pending.swap(mPendingEntities);
+    for (AcDbEntity* entity : pending) {
+        AcDbObjectId id;
+        if (appendAcDbEntity(id, entity) == Acad::eOk) {
+            entity->close();
+        } else {
+            delete entity;
+        }
+    }
+}
 
 Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& pOutputId,
                                                          AcDbEntity* pEntity) {
     pOutputId.setNull();
     if (pEntity == nullptr) return Acad::eNullEntityPointer;
-    if (objectId().isNull()) return Acad::eMustFirstAddBlockToDb;
-    if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
     if (!pEntity->objectId().isNull()) return Acad::eAlreadyInDb;
+    if (objectId().isNull()) {
+        if (std::find(mPendingEntities.begin(), mPendingEntities.end(), pEntity) !=
+            mPendingEntities.end()) {
+            return Acad::eAlreadyInDb;
+        }
+        mPendingEntities.push_back(pEntity);
+        return Acad::eOk;
+    }
+    if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::AppendEntity, stub_of(this));
     if (es != Acad::eOk) return es;
     AcDbDatabase* db = database();

@@ -1,5 +1,6 @@
 // Resident objects: identity, the open/close discipline, opening by id, extension
 // dictionaries and persistent reactors.
+#include <dbapserv.h>
 #include <dbdict.h>
 #include <dbents.h>
 
@@ -354,7 +355,8 @@ Acad::ErrorStatus AcDbEntity::layer(AcString& sName) const {
 Acad::ErrorStatus AcDbEntity::setLayer(const ACHAR* newVal, Adesk::Boolean, bool) {
     assertWriteEnabled();
     if (newVal == nullptr || *newVal == L'\0') return Acad::eInvalidInput;
-    AcDbDatabase* db = database();
+    // A new entity takes its layer from the working database, as in the host.
+    AcDbDatabase* db = database() ? database() : acdbHostApplicationServices()->workingDatabase();
     if (db == nullptr) return Acad::eNoDatabase;
     auto* table = korv_host::peek<AcDbLayerTable>(db->layerTableId());
     if (table == nullptr) return Acad::eKeyNotFound;

@@ -301,10 +301,13 @@ Acad::ErrorStatus AcDbBlockTable::newIterator(AcDbBlockTableIterator*& pIterator
                               [this] { return new AcDbBlockTableIterator(this); });
 }
 Acad::ErrorStatus AcDbBlockTable::add(AcDbBlockTableRecord* pRecord) {
-    return AcDbSymbolTable::add(pRecord);
+    AcDbObjectId ignored;
+    return add(ignored, pRecord);
 }
 Acad::ErrorStatus AcDbBlockTable::add(AcDbObjectId& recordId, AcDbBlockTableRecord* pRecord) {
-    return AcDbSymbolTable::add(recordId, pRecord);
+    Acad::ErrorStatus es = AcDbSymbolTable::add(recordId, pRecord);
+    if (es == Acad::eOk) pRecord->addPendingEntities();
+    return es;
 }
 
 AcDbBlockTableIterator::~AcDbBlockTableIterator() = default;

@@ -40,11 +40,18 @@ struct ClassInfo {
     std::wstring app_name;
 };
 
-// Closes an object the reader opened, whatever path leaves the scope.
+// Closes an object the reader opened, whatever path leaves the scope. Filling an object
+// from the file is no change its persistent reactors hear of (quiet: closed unnotified).
 struct Opened {
     AcDbObject* object = nullptr;
+    bool quiet = false;
     ~Opened() {
-        if (object != nullptr) object->close();
+        if (object == nullptr) return;
+        if (quiet) {
+            object->cancel();
+        } else {
+            object->close();
+        }
     }
 };
 
@@ -718,7 +725,7 @@ Acad::ErrorStatus Reader::fill(AcDbObjectId id, const Record& record) {
     AcDbObject* object = nullptr;
     Acad::ErrorStatus es = acdbOpenObject(object, id, AcDb::kForWrite);
     if (es != Acad::eOk) return es;
-    Opened guard{object};
+    Opened guard{object, true};
     const bool proxy = object->isKindOf(AcDbProxyEntity::desc());
     const auto handle = static_cast<uint64_t>(object->objectId().handle());
     if (object->isKindOf(AcDbEntity::desc())) hoist_common_groups(record, handle);

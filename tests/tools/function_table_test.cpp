@@ -69,6 +69,13 @@ TEST(FunctionTable, RowsDescribeTheDeclaredSignatures) {
               "KORVget_string_var NAME\nname:text;value:text@O; -> flag");
     EXPECT_EQ(signature("KORVupdate_entity"),
               "KORVupdate_entity ENTITY\nentity:object; -> nothing");
+    EXPECT_EQ(signature("KORVdraw_rebar_block"),
+              "KORVdraw_rebar_block PLACEMENT_VALUE INSERT_POINT ADVANCE_INSERT_POINT TYPE_TEXT "
+              "ASPECT_RATIO BARS_X BARS_Y IS_CIRCULAR TIE_LEGS_X TIE_LEGS_Y REACTOR_TARGET "
+              "TEXT_STYLE TEXT_HEIGHT\nplacement_value:number;insert_point:point;"
+              "advance_insert_point:flag;type_text:text;aspect_ratio:number;bars_x:integer;"
+              "bars_y:integer;is_circular:flag;tie_legs_x:integer;tie_legs_y:integer;"
+              "reactor_target:object;text_style:object;text_height:number; -> object");
     EXPECT_EQ(signature("no_such_function"), "none");
 }
 

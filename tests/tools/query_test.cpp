@@ -188,3 +188,21 @@ TEST(QuerySequence, ReachesThePlanRepIndexConcreteBeamsAndBeamlines) {
     EXPECT_EQ(
         run_line("query $S KORVfind_marked_concrete_beamlines_in_database 4:x true").exit_code, 5);
 }
+
+// A diagram placed after the sample sheet's four, its point written back, then listed as
+// the last tie pattern reference: the next one follows it.
+TEST(QuerySequence, ARebarDiagramIsPlacedAndItsInsertPointReported) {
+    const std::string draw = "KORVdraw_rebar_block 2.5 0,20,0 true CT9 1 4 2 false 3 4 54 0 0.15";
+    const ToolRun run = run_line("query --json $S " + draw + " + " + draw +
+                                 " + KORVget_concrete_column_schedule_ids");
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const Json calls = Json::parse(run.out)["calls"];
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0]["returned"]["class"], "AcDbBlockReference");
+    const std::string first = calls[0]["outputs"]["insert_point"];
+    const std::string second = calls[1]["outputs"]["insert_point"];
+    EXPECT_EQ(first.substr(first.find(',')), second.substr(second.find(',')));  // one row
+    EXPECT_LT(std::stod(first), std::stod(second));
+    EXPECT_EQ(calls[2]["outputs"]["ids"][0]["id"], "54");
+    EXPECT_EQ(calls[0]["assertions"], Json::array());
+}

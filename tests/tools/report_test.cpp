@@ -80,6 +80,14 @@ TEST(Query, ReachesTheSlabEdgesAndTheIntervalsTheyBound) {
                                    "  result: 20\n"));
     EXPECT_THAT(run.out, HasSubstr("  parameters: 2\n    0\n    1\n  points: 2\n    0,0,4\n"
                                    "    12,0,4\n"));
+    std::string schedules;
+    for (const Json& schedule : report["schedules"])
+        schedules += schedule["kind"].get<std::string>() + ": " +
+                     schedule["title"].get<std::string>() + "; ";
+    EXPECT_EQ(schedules,
+              "column schedule: COLUMN SCHEDULE; concrete column schedule: CONCRETE COLUMN "
+              "SCHEDULE; ");
+    EXPECT_THAT(run.out, ContainsRegex("concrete column schedule +CONCRETE COLUMN SCHEDULE +54\n"));
 }
 
 TEST(Tour, WithoutArgumentsReportsOnTheSampleAndRunsTypicalQueries) {

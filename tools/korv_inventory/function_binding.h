@@ -338,6 +338,20 @@ struct MessageOutput : OutputBinding<std::wstring> {
     }
 };
 
+// Text handed over as a wide string (a type label, not the drawing's name).
+struct WideTextArgument : ParsedBinding<std::wstring, from_utf8> {
+    static constexpr const char* kind = "text";
+};
+
+// A point the function reads and may move: typed as an argument, reported after the call.
+template <FixedName Name>
+struct PointInOut : ParsedBinding<AcGePoint3d, parse_point> {
+    static constexpr const char* kind = "point";
+    static constexpr const char* name = Name.value;
+    AcGePoint3d& get() { return value; }
+    void report(Json& outputs) const { outputs[name] = format_point(value); }
+};
+
 // ----- returned values -----------------------------------------------------------------------
 
 inline Json returned_json(bool value) {

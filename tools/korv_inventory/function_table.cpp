@@ -127,6 +127,18 @@ std::vector<ExportedFunction> make_table() {
                       MessageOutput<"message">>("KORVfind_marked_concrete_beamlines_in_database",
                                                 "KORVfind_marked_concrete_beamlines_in_database",
                                                 "intervals", "flag"),
+        // schedules
+        KORV_FUNCTION(KORVget_column_schedule_ids),
+        KORV_FUNCTION(KORVget_concrete_column_schedule_ids),
+        KORV_FUNCTION(KORVget_concrete_beam_schedule_ids),
+        // column rebar diagrams (placed in the opened drawing's paper space, not saved)
+        make_function<decltype(KORVdraw_rebar_block), Binding<double>, PointInOut<"insert_point">,
+                      Binding<bool>, WideTextArgument, Binding<double>, Binding<int>, Binding<int>,
+                      Binding<bool>, Binding<int>, Binding<int>, Binding<AcDbObjectId>,
+                      Binding<AcDbObjectId>, Binding<double>>(
+            "KORVdraw_rebar_block", "KORVdraw_rebar_block", "placement_value", "insert_point",
+            "advance_insert_point", "type_text", "aspect_ratio", "bars_x", "bars_y", "is_circular",
+            "tie_legs_x", "tie_legs_y", "reactor_target", "text_style", "text_height"),
     };
 }
 

@@ -110,6 +110,17 @@ void print_kind(const std::string& title, const Json& items, std::ostream& out) 
     table.print(out, "  ");
 }
 
+void print_schedules(const Json& schedules, std::ostream& out) {
+    out << "\nSchedules (" << schedules.size() << ")\n";
+    if (schedules.empty()) return;
+    TextTable table({"KIND", "TITLE", "ID"});
+    for (const Json& schedule : schedules) {
+        table.add_row({text_of(field(schedule, "kind")), text_of(field(schedule, "title")),
+                       text_of(field(schedule, "id"))});
+    }
+    table.print(out, "  ");
+}
+
 // The arguments as "name=value", context ones left out (they are the opened drawing's).
 std::string arguments_text(const Json& arguments) {
     std::string text;
@@ -251,6 +262,7 @@ void print_report(const Json& report, std::ostream& out) {
     }
     print_grid_systems(field(report, "grid_systems"), out);
     print_levels_and_grid_lists(report, out);
+    if (report.contains("schedules")) print_schedules(report["schedules"], out);
 }
 
 void write_report_csv(const Json& reports, std::ostream& out) {

@@ -268,6 +268,29 @@ Json beamlines_json(const InventoryModule& module, const DrawingSession& drawing
     return items;
 }
 
+// The schedules of paper space as the module lists them, kind by kind: each object with its
+// kind and title.
+Json schedules_json(const InventoryModule& module) {
+    using List = bool(std::list<AcDbObjectId>&);
+    const std::pair<const char*, const char*> kinds[] = {
+        {"column schedule", "KORVget_column_schedule_ids"},
+        {"concrete column schedule", "KORVget_concrete_column_schedule_ids"},
+        {"concrete beam schedule", "KORVget_concrete_beam_schedule_ids"}};
+    Json schedules = Json::array();
+    for (const auto& [kind, function] : kinds) {
+        std::list<AcDbObjectId> ids;
+        module.loaded().function<List>(function)(ids);
+        for (AcDbObjectId id : ids) {
+            Json item = describe_object(id);
+            item["kind"] = kind;
+            AcDbObjectPointer<KORVSchedule> schedule(id, AcDb::kForRead);
+            if (schedule.openStatus() == Acad::eOk) item["title"] = to_utf8(schedule->title());
+            schedules.push_back(item);
+        }
+    }
+    return schedules;
+}
+
 }  // namespace
 
 Json inventory_report(const InventoryModule& module, const DrawingSession& drawing,
@@ -307,6 +330,7 @@ Json inventory_report(const InventoryModule& module, const DrawingSession& drawi
     add_levels_and_grid_lists(module, drawing, report);
     report["concrete_beamlines"] = beamlines_json(module, drawing);
     report["counts"]["concrete_beamlines"] = report["concrete_beamlines"].size();
+    report["schedules"] = schedules_json(module);
     return report;
 }
 

@@ -1,5 +1,7 @@
 #include "sample_building.h"
 
+#include "schedule_sheet.h"
+
 #include <dbents.h>  // before dbobjptr.h, which names AcDbBlockReference
 #include <dbobjptr.h>
 #include <host_test/structure_builder.h>
@@ -215,6 +217,7 @@ std::unique_ptr<AcDbDatabase> building_drawing(std::unique_ptr<AcDbDatabase> cor
     add_grid_systems(building);
     add_levels_and_grids(building);
     add_concrete_beamlines(building, beams[0], beams[1]);
+    add_schedule_sheet(building);
     return drawing;
 }
 

@@ -19,6 +19,8 @@
 //                 y = 0 and y = 8.
 //                 Last come the marked concrete beamlines CB1 (grid y = 0, level 4, whose
 //                 concrete data B1 and B2 carry) and CB2 (grid y = 8, level 8).
+//                 Its paper space holds the schedule sheet (schedule_sheet.h): a column schedule
+//                 and a concrete column schedule with the rebar diagrams of four types.
 //   core.dxf      the stair core, a 4 x 4 box: concrete columns C101-C104 over the full
 //                 height, lateral concrete beams B101-B106 at each level, the core wall
 //                 W101, the stair drawing referenced at (0.5,0.5,0) (nested reference), and

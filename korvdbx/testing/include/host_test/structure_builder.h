@@ -88,6 +88,20 @@ AcDbObjectId add_concrete_beamline(DrawingBuilder& drawing, const AcGePoint3d& s
 // Clips an insert.
 void set_clip(AcDbObjectId reference, const AcGeVector3d& normal, bool front_on, double front_depth,
               bool back_on, double back_depth);
+// ----- schedules ----------------------------------------------------------------------------
+// A schedule in paper space with its table's bottom-left corner and title. A concrete
+// schedule also gets its data object, listing the rows, in the named objects dictionary
+// (under "KORV_SCHEDULE_DATA"); schedule_data_of gives its id.
+AcDbObjectId add_column_schedule(DrawingBuilder& drawing, const AcGePoint3d& corner,
+                                 const std::wstring& title);
+AcDbObjectId add_concrete_column_schedule(DrawingBuilder& drawing, const AcGePoint3d& corner,
+                                          const std::wstring& title,
+                                          const std::vector<std::wstring>& column_types);
+AcDbObjectId add_concrete_beam_schedule(DrawingBuilder& drawing, const AcGePoint3d& corner,
+                                        const std::wstring& title,
+                                        const std::vector<std::wstring>& beam_marks);
+AcDbObjectId schedule_data_of(AcDbObjectId schedule);
+
 // A GUID whose bytes all derive from n, distinct for distinct n.
 GUID make_guid(unsigned n);
 
