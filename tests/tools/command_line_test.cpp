@@ -58,7 +58,7 @@ TEST(CommandLine, UnknownNamesAreSuggestedAndListed) {
     EXPECT_EQ(command.exit_code, 2);
     EXPECT_EQ(command.err,
               "korv-inventory: unknown command reprot (did you mean report?); the commands "
-              "are: report, query, list-functions, describe\n");
+              "are: report, query, list-functions, describe, draw, audit\n");
     const ToolRun kind = run_line("report --kind colums $S");
     EXPECT_EQ(kind.exit_code, 5);
     EXPECT_THAT(kind.err, HasSubstr("unknown kind colums (did you mean columns?); the kinds "

@@ -171,12 +171,6 @@ void print_output(const std::string& name, const Json& value, std::ostream& out)
         if (!field(value, "id").is_null()) print_rows(Json::array({value}), out);
         return;
     }
-    if (!value.empty() && value[0].is_primitive()) {  // a list of texts
-        out << "  " << name << ":";
-        for (const Json& item : value) out << " " << text_of(item);
-        out << "\n";
-        return;
-    }
     out << "  " << name << ": " << value.size() << "\n";
     if (value.empty()) return;
     if (value[0].is_string()) {  // a list of names, one a line; an empty name as ""

@@ -300,13 +300,12 @@ Json inventory_report(const InventoryModule& module, const DrawingSession& drawi
     report["references"] = references_json(drawing);
     report["counts"] = Json::object();
     const auto queries = kind_queries(module, drawing);
+    std::vector<std::string> known;
+    for (const auto& query : queries) known.push_back(query.first);
+    known.push_back("concrete_beamlines");  // listed by the module's own order, not a query
     for (const std::string& kind : filter.kinds) {
-        if (std::none_of(queries.begin(), queries.end(),
-                         [&](const auto& query) { return query.first == kind; })) {
-            std::vector<std::string> known;
-            for (const auto& query : queries) known.push_back(query.first);
+        if (std::find(known.begin(), known.end(), kind) == known.end())
             throw ToolError(ExitCode::kArgument, unknown_name_message("kind", kind, known));
-        }
     }
     const Progress progress("reporting on " + to_utf8(drawing.file_name()));
     for (const auto& [kind, query] : queries) {
@@ -328,8 +327,10 @@ Json inventory_report(const InventoryModule& module, const DrawingSession& drawi
     }
     report["grid_systems"] = grid_systems_json(module, drawing);
     add_levels_and_grid_lists(module, drawing, report);
-    report["concrete_beamlines"] = beamlines_json(module, drawing);
-    report["counts"]["concrete_beamlines"] = report["concrete_beamlines"].size();
+    if (wanted(filter.kinds, "concrete_beamlines")) {
+        report["concrete_beamlines"] = beamlines_json(module, drawing);
+        report["counts"]["concrete_beamlines"] = report["concrete_beamlines"].size();
+    }
     report["schedules"] = schedules_json(module);
     return report;
 }
