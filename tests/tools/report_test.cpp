@@ -158,3 +158,22 @@ TEST(Report, SeveralDrawingsAsJsonAndAsCsvThatReadsBackToTheSameRows) {
         }
     }
 }
+
+TEST(Report, ShowsProgressOnATerminalOnlyAndErasesItBeforeTheAnswer) {
+    TemporaryFolder folder;
+    const std::string answer = (folder.path() / "answer").string();
+    // script(1) gives the program a terminal for stderr; its answer goes to a file.
+    const ToolRun terminal =
+        run_program("script", {"-q", "-e", "-c",
+                               std::string(KORV_INVENTORY_PROGRAM) + " report '" +
+                                   sample_drawing() + "' >'" + answer + "'",
+                               "/dev/null"});
+    ASSERT_EQ(terminal.exit_code, 0) << terminal.err;
+    EXPECT_THAT(terminal.out, HasSubstr("\r\033[Kkorv-inventory: reading "));
+    EXPECT_THAT(terminal.out, HasSubstr("\r\033[Kkorv-inventory: reporting on "));
+    EXPECT_EQ(terminal.out.substr(terminal.out.rfind('\r')), "\r\033[K");  // erased at the end
+    EXPECT_EQ(read_file(answer).find('\033'), std::string::npos);
+    const ToolRun piped = run_line("report $S");
+    ASSERT_EQ(piped.exit_code, 0);
+    EXPECT_EQ(piped.err, "");
+}
