@@ -2,9 +2,11 @@
 // none or hides them, through nested block transforms; SVG output that XML readers accept.
 #include <cairo.h>
 #include <dbents.h>
+#include <dbobjptr.h>
 #include <dbsymtb.h>
 #include <host_test/drawing_builder.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -83,6 +85,37 @@ TEST_F(DrawingPictureTest, InksEntitiesWhereTheyAreThroughNestedTransformsAndHid
     EXPECT_TRUE(inked(png.get(), 75, 30));   // the nested line, moved by both inserts
     EXPECT_FALSE(inked(png.get(), 5, 10));   // where it would be without them
     EXPECT_FALSE(inked(png.get(), 75, 20));  // or with the outer insert only
+}
+
+TEST_F(DrawingPictureTest, AReferenceShowsItsAttributesNotItsBlocksAttributeDefinitions) {
+    const AcDbObjectId block = drawing_->define_block(L"TAGGED");
+    drawing_->add(new AcDbAttributeDefinition({}, L"default", L"TYPE", L"Type"), L"", block);
+    auto* fixed = new AcDbAttributeDefinition({0, 1, 0}, L"fixed", L"NOTE", L"Note");
+    fixed->setConstant(true);
+    drawing_->add(fixed, L"", block);
+    const AcDbObjectId reference_id = drawing_->insert(block, {AcGePoint3d(10, 10, 0)});
+    {
+        AcDbObjectPointer<AcDbBlockReference> reference(reference_id, AcDb::kForWrite);
+        ASSERT_EQ(reference.openStatus(), Acad::eOk);
+        auto* type = new AcDbAttribute({10, 10, 0}, L"CT1", L"TYPE");
+        auto* hidden = new AcDbAttribute({10, 12, 0}, L"hidden", L"SECRET");
+        hidden->setInvisible(true);
+        for (AcDbAttribute* attribute : {type, hidden}) {
+            reference->appendAttribute(attribute);
+            attribute->close();
+        }
+    }
+    auto texts = [&](const std::wstring& block_name) {
+        std::vector<std::string> shown;
+        for (const auto& label :
+             korv_tool::gather_scene(database_.get(), DrawnSpace::kModel, block_name).labels)
+            shown.push_back(label.text);
+        std::sort(shown.begin(), shown.end());
+        return shown;
+    };
+    EXPECT_EQ(texts(L""), (std::vector<std::string>{"CT1", "fixed"}));
+    EXPECT_EQ(texts(L"TAGGED"), (std::vector<std::string>{"default", "fixed"}));
+    expect_host_clean();
 }
 
 TEST_F(DrawingPictureTest, WritesSvgThatParsesAndRefusesUnknownBlocksAndFormats) {

@@ -71,6 +71,7 @@ private:
             for (AcDbObjectId attribute : attributes) gather_entity(attribute, placement);
             return;
         }
+        if (!text_shown(*entity, placement)) return;
         const Rgb rgb = colour_of_index(colour);
         if (auto* line = AcDbLine::cast(entity.object())) {
             add_stroke({line->startPoint(), line->endPoint()}, 0.0, rgb, placement);
@@ -85,6 +86,16 @@ private:
             add_stroke({member->get_start_point(false), member->get_end_point(false)}, 0.0, rgb,
                        placement);
         }
+    }
+
+    // As the host shows them: an attribute definition only in its own block (a reference
+    // shows its attributes instead, or the definition's text when it is constant), and
+    // no invisible attribute.
+    static bool text_shown(const AcDbEntity& entity, const Placement& placement) {
+        if (auto* definition = AcDbAttributeDefinition::cast(&entity))
+            return !definition->isInvisible() && (placement.depth == 0 || definition->isConstant());
+        if (auto* attribute = AcDbAttribute::cast(&entity)) return !attribute->isInvisible();
+        return true;
     }
 
     bool layer_shown(AcDbObjectId layer_id) {
