@@ -419,11 +419,68 @@ bool KORVWall_rebar_config_inventoried_assembly::in_rectangle(const AcGePoint3d&
 
 // ----- inventories ---------------------------------------------------------------------------
 
+namespace {
+
+constexpr size_t kMostSpareRecordBlocks = 2048;  // 128 MB: the records of 1.5 million members
+
+// The blocks released inventories left for the next; null before the module's statics
+// are made and after they are destroyed, when blocks come from and go to the heap.
+std::vector<void*>* spare_record_blocks = nullptr;
+
+struct Spare_record_blocks_owner {
+    Spare_record_blocks_owner() { spare_record_blocks = new std::vector<void*>(); }
+    ~Spare_record_blocks_owner() {
+        for (void* block : *spare_record_blocks) ::operator delete(block);
+        delete spare_record_blocks;
+        spare_record_blocks = nullptr;
+    }
+    Spare_record_blocks_owner(const Spare_record_blocks_owner&) = delete;
+    Spare_record_blocks_owner& operator=(const Spare_record_blocks_owner&) = delete;
+} spare_record_blocks_owner;
+
+void* take_record_block() {
+    if (spare_record_blocks == nullptr || spare_record_blocks->empty())
+        return ::operator new(Record_storage::kBlockSize);
+    void* block = spare_record_blocks->back();
+    spare_record_blocks->pop_back();
+    return block;
+}
+
+void give_back_record_block(void* block) {
+    if (spare_record_blocks == nullptr || spare_record_blocks->size() >= kMostSpareRecordBlocks) {
+        ::operator delete(block);
+        return;
+    }
+    try {
+        spare_record_blocks->push_back(block);
+    } catch (...) {
+        ::operator delete(block);
+    }
+}
+
+}  // namespace
+
+Record_storage::~Record_storage() {
+    for (void* block : m_blocks) give_back_record_block(block);
+}
+
+void* Record_storage::allocate(size_t size, size_t alignment) {
+    size_t start = (m_used + alignment - 1) / alignment * alignment;
+    if (m_blocks.empty() || start + size > kBlockSize) {
+        m_blocks.reserve(m_blocks.size() + 1);  // before taking, so that no block is lost
+        m_blocks.push_back(take_record_block());
+        start = 0;
+    }
+    m_used = start + size;
+    return static_cast<char*>(m_blocks.back()) + start;
+}
+
 Member_inventory::Member_inventory(bool collect_plan_reps, bool collect_rebar_configs)
     : m_collect_plan_reps(collect_plan_reps), m_collect_rebar_configs(collect_rebar_configs) {}
 
 Member_inventory::~Member_inventory() {
     m_imported_records.clear();
+    for (Inventoried_assembly* record : m_owned) record->~Inventoried_assembly();
 }
 
 Record_map::const_iterator Record_map::find(const Record_key& key) const {
@@ -459,10 +516,8 @@ Inventoried_assembly* Record_map::take(const Record_key& key) {
     return record;
 }
 
-void Member_inventory::add_record(std::unique_ptr<Inventoried_assembly> record) {
-    const Record_key key(record->member_id(), record->reference_id());
-    m_records.put(key, record.get());
-    m_owned.push_back(std::move(record));
+void Member_inventory::file_record(Inventoried_assembly* record) {
+    m_records.put(Record_key(record->member_id(), record->reference_id()), record);
 }
 
 void Member_inventory::note_member_number(int number) {
@@ -516,11 +571,9 @@ void add_member(Member_inventory* inventory, KORVLinear_structural_member* a,
     if (a == nullptr) return;
     AcDbHandle handle;
     a->getAcDbHandle(handle);
-    auto record = std::make_unique<Inventoried_assembly>(a->objectId(), context, start_point,
-                                                         handle, a->is_steel(), a->is_concrete());
-    Inventoried_assembly* filed = record.get();
+    Inventoried_assembly* filed = inventory->add_record<Inventoried_assembly>(
+        a->objectId(), context, start_point, handle, a->is_steel(), a->is_concrete());
     inventory->note_member_number(member_number(a->get_full_member_name(false)));
-    inventory->add_record(std::move(record));
     if (a->get_imported() != 0) {
         std::list<GUID> guids;
         a->get_Vanta_guids(guids);
@@ -569,8 +622,7 @@ void add_assembly(Member_inventory* inventory, AcDbEntity* a, const AcGePoint3d&
     if (a == nullptr) return;
     AcDbHandle handle;
     a->getAcDbHandle(handle);
-    inventory->add_record(
-        std::make_unique<Record>(a->objectId(), context, first_point, handle, false, true));
+    inventory->add_record<Record>(a->objectId(), context, first_point, handle, false, true);
 }
 
 void add_plan_rep(Member_inventory* inventory, KORVConcrete_lateral_beam_plan_rep* a,
@@ -619,8 +671,8 @@ void scan_beamline(Member_inventory* inventory, KORVMember_test, AcDbEntity* ent
     if (beamline == nullptr) return;
     AcDbHandle handle;
     beamline->getAcDbHandle(handle);
-    inventory->add_record(std::make_unique<Inventoried_assembly>(
-        beamline->objectId(), context.shared, AcGePoint3d::kOrigin, handle, false, false));
+    inventory->add_record<Inventoried_assembly>(beamline->objectId(), context.shared,
+                                                AcGePoint3d::kOrigin, handle, false, false);
 }
 
 bool scan_block(Member_inventory* inventory, KORVMember_test test, Entity_scan scan,

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -214,13 +215,13 @@ public:
 
 typedef std::pair<AcDbObjectId, AcDbObjectId> Record_key;  // (member id, reference id)
 
-// The live records in key order. A sorted vector: scans file ids in creation order, so
+// The live records in key order, sorted: scans file ids in creation order, so
 // records arrive at the end, and queries walk the whole of it front to back.
 class Record_map {
 public:
     typedef std::pair<Record_key, Inventoried_assembly*> value_type;
-    typedef std::vector<value_type>::const_iterator const_iterator;
-    typedef std::vector<value_type>::const_reverse_iterator const_reverse_iterator;
+    typedef std::deque<value_type>::const_iterator const_iterator;
+    typedef std::deque<value_type>::const_reverse_iterator const_reverse_iterator;
 
     const_iterator begin() const { return m_entries.begin(); }
     const_iterator end() const { return m_entries.end(); }
@@ -235,7 +236,28 @@ public:
     Inventoried_assembly* take(const Record_key& key);
 
 private:
-    std::vector<value_type> m_entries;
+    // A deque, not a vector: growing never copies the entries into fresh memory.
+    std::deque<value_type> m_entries;
+};
+
+// Where an inventory's records live: fixed blocks filled one record after the other and
+// released together with the inventory. Released blocks are kept for the next inventory
+// (up to a bound), because fresh memory costs a page fault per page touched, which on a
+// large drawing costs more than the whole scan.
+class Record_storage {
+public:
+    static constexpr size_t kBlockSize = 64 * 1024;
+
+    Record_storage() = default;
+    ~Record_storage();
+    Record_storage(const Record_storage&) = delete;
+    Record_storage& operator=(const Record_storage&) = delete;
+
+    void* allocate(size_t size, size_t alignment);
+
+private:
+    std::vector<void*> m_blocks;
+    size_t m_used = kBlockSize;  // in the last block
 };
 
 class Member_inventory {
@@ -245,9 +267,25 @@ public:
     Member_inventory(const Member_inventory&) = delete;
     Member_inventory& operator=(const Member_inventory&) = delete;
 
-    // Takes the record over and files it under (member id, reference id); a record already
-    // there is displaced but kept alive, since the GUID index may still point at it.
-    void add_record(std::unique_ptr<Inventoried_assembly> record);
+    // Makes a record in the inventory's own storage and files it under (member id,
+    // reference id); a record already there is displaced but kept alive, since the GUID
+    // index may still point at it. Records live as long as the inventory.
+    template <class Record, class... Arguments>
+    Record* add_record(Arguments&&... arguments) {
+        m_owned.push_back(nullptr);  // room first, so that a record made is always destroyed
+        Record* record = nullptr;
+        try {
+            static_assert(sizeof(Record) <= Record_storage::kBlockSize, "a record fits a block");
+            void* storage = m_record_storage.allocate(sizeof(Record), alignof(Record));
+            record = new (storage) Record(std::forward<Arguments>(arguments)...);
+        } catch (...) {
+            m_owned.pop_back();
+            throw;
+        }
+        m_owned.back() = record;
+        file_record(record);
+        return record;
+    }
     void note_member_number(int number);
     void index_guid(const GUID& guid, Inventoried_assembly* record);
     // Moves the drawing's own record of the member between the live and the erased records.
@@ -264,7 +302,10 @@ private:
     Record_map m_records;
     std::map<AcDbObjectId, Inventoried_assembly*> m_erased_records;
     std::unordered_map<GUID, Inventoried_assembly*, Guid_hash, Guid_equal> m_imported_records;
-    std::vector<std::unique_ptr<Inventoried_assembly>> m_owned;  // every record ever made
+    void file_record(Inventoried_assembly* record);
+
+    Record_storage m_record_storage;
+    std::deque<Inventoried_assembly*> m_owned;  // every record ever made, to destroy
     int m_highest_member_number = 0;
     bool m_collect_plan_reps;
     bool m_collect_rebar_configs;
