@@ -140,12 +140,13 @@ protected:
             host_test::clear_host_violations();
             for (const ParameterInfo& parameter : function.parameters) {
                 if (parameter.source != ParameterSource::kOutput || faulted.is_null()) continue;
-                const Json& seen = faulted["outputs"][parameter.name];
-                const Json& full = normal["outputs"][parameter.name];
-                // A single answer may be a later candidate when an earlier one's test failed.
-                const bool answered = parameter.kind == "record" && !seen["id"].is_null();
                 // A message is written on failure paths only: under a fault, any message.
                 if (parameter.kind == "message") continue;
+                const Json& seen = faulted["outputs"][parameter.name];
+                const Json full = normal["outputs"].value(parameter.name, Json());
+                // A single answer may be a later candidate when an earlier one's test failed.
+                const bool answered =
+                    parameter.kind == "record" && seen.contains("id") && !seen["id"].is_null();
                 // A group's representative may be a later member when the first one failed.
                 const bool regrouped = function.name == "KORVget_concrete_beams_with_filenames" &&
                                        seen.is_array() && seen.size() <= full.size();
