@@ -61,6 +61,11 @@ block.add_line((0, 0), (2, 0))
 block.add_arc((0, 0), 1, 0, 90)
 msp.add_blockref('Plate', (20, 30), dxfattribs={'rotation': 45, 'xscale': 2, 'yscale': 3})
 doc.saveas(folder + '/r12.dxf')
+lines = ezdxf.new('R12')
+lines.modelspace().add_polyline2d([(0, 0), (1, 1), (2, 0)])
+lines.saveas(folder + '/r12_polyline.dxf')
+polyline = open(folder + '/r12_polyline.dxf').read()
+open(folder + '/r12_polyline.dxf', 'w').write(re.sub(r'\n  5\n[0-9A-F]+\n', '\n', polyline))
 text = open(folder + '/r12.dxf').read()
 open(folder + '/r12_bare.dxf', 'w').write(re.sub(r'\n  5\n[0-9A-F]+\n', '\n', text))
 )PY";
@@ -96,6 +101,18 @@ TEST_F(DxfTolerance, Release12FilesReadWithTheirContentWithOrWithoutHandles) {
     EXPECT_EQ(ezdxf_runner::audit(
                   {folder.path("r12.dxf.saved.dxf"), folder.path("r12_bare.dxf.saved.dxf")}),
               "r12.dxf.saved.dxf errors=0 fixes=0\nr12_bare.dxf.saved.dxf errors=0 fixes=0\n");
+}
+
+// An entity the host keeps as a proxy, with its vertices, reads back from the file saved
+// with markers as it was read from the one without.
+TEST_F(DxfTolerance, Release12ProxyWithVerticesReadsBackAfterASave) {
+    ASSERT_TRUE(ezdxf_runner::script_succeeds(kRelease12, folder.path("")));
+    AcDbDatabase db(false, true), again(false, true);
+    read_and_save("r12_polyline.dxf", db);
+    read_and_save("r12_polyline.dxf.saved.dxf", again);
+    const std::string seen = drawing_dump::dump_drawing(&db);
+    EXPECT_NE(seen.find("of=POLYLINE items="), std::string::npos) << seen;
+    EXPECT_EQ(drawing_dump::dump_drawing(&again), seen);
 }
 
 // A block table of more entries than a 16-bit count holds, and a layer name beyond the
