@@ -58,17 +58,23 @@ void clear_database(korv_host::DatabaseImpl& impl) {
     impl.read_repairs.clear();
 }
 
+// The whole file in one buffer, read in as few calls as the file allows: its size is known
+// up front, and a file that grows while it is read is read to its end.
 Acad::ErrorStatus read_all(int fd, std::string& text) {
-    text.clear();
-    char buffer[65536];
-    for (off_t offset = 0;;) {
-        ssize_t got = pread(fd, buffer, sizeof buffer, offset);
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return Acad::eFileAccessErr;
+    text.resize(info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 65536);
+    size_t done = 0;
+    for (;;) {
+        if (done == text.size()) text.resize(text.size() * 2);
+        ssize_t got = pread(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return Acad::eFileAccessErr;
-        if (got == 0) return Acad::eOk;
-        text.append(buffer, static_cast<size_t>(got));
-        offset += got;
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
     }
+    text.resize(done);
+    return Acad::eOk;
 }
 
 Acad::ErrorStatus open_for(const std::string& path, AcDbDatabase::OpenMode mode, FileLock& lock) {
@@ -196,7 +202,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::SaveAs, this);
     if (es != Acad::eOk) return es;
     if (fileName == nullptr || *fileName == L'\0') return Acad::eInvalidInput;
-    korv_host::dxf::Tags tags;
+    korv_host::dxf::OutTags tags;
     if ((es = korv_host::dxf::write_database(this, tags)) != Acad::eOk) return es;
     const std::string path = korv_host::narrow(fileName);
     if (mImpl->input.is_file(path)) mImpl->input.release();

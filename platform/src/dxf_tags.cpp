@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "text.h"
 
@@ -93,57 +94,88 @@ bool value_fits(int code, std::string_view value) {
     return false;
 }
 
-// Reads one line (without its line end) starting at pos; false at the end of the text.
-bool next_line(std::string_view text, size_t& pos, std::string_view& line) {
-    if (pos >= text.size()) return false;
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    line = text.substr(pos, end - pos);
+}  // namespace
+
+TagScanner::TagScanner(std::string_view text)
+    : mText(text), mPos(text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0) {}
+
+// Reads one line (without its line end); false at the end of the text.
+bool TagScanner::next_line(std::string_view& line) {
+    if (mPos >= mText.size()) return false;
+    const char* begin = mText.data() + mPos;
+    const auto* found = static_cast<const char*>(std::memchr(begin, '\n', mText.size() - mPos));
+    const size_t length = found ? static_cast<size_t>(found - begin) : mText.size() - mPos;
+    line = std::string_view(begin, length);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos = end + 1;
+    mPos += length + 1;
+    ++mLine;
     return true;
 }
 
-}  // namespace
-
-Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags) {
-    tags.clear();
-    size_t pos = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-    size_t line = 0;
-    bool in_table_head = false;  // since "0 TABLE", up to the table's first entry
+Acad::ErrorStatus TagScanner::next_checked(Tag& tag) {
     std::string_view code_line, value_line;
-    while (next_line(text, pos, code_line)) {
-        ++line;
+    for (;;) {
+        mTagOffset = mPos;
+        if (!next_line(code_line)) return Acad::eEndOfFile;
         int64_t code = 0;
         if (!parse_integer(code_line, code)) {
             // A blank last line is only the file's final line end.
-            if (trim(code_line).empty() && pos >= text.size()) break;
+            if (trim(code_line).empty() && mPos >= mText.size()) return Acad::eEndOfFile;
             return Acad::eBadDxfSequence;
         }
-        if (!next_line(text, pos, value_line)) return Acad::eDwgNeedsRecovery;
-        ++line;
+        if (!next_line(value_line)) return Acad::eDwgNeedsRecovery;
         if (code < -9999 || code > 1071) return Acad::eBadDxfSequence;
         const int group = static_cast<int>(code);
-        if (group == 0) in_table_head = trim(value_line) == "TABLE";
+        if (group == 0) mInTableHead = trim(value_line) == "TABLE";
         int64_t count = 0;
-        const bool table_count = in_table_head && group == 70 && parse_integer(value_line, count);
+        const bool table_count = mInTableHead && group == 70 && parse_integer(value_line, count);
         if (!table_count && !value_fits(group, value_line)) return Acad::eBadDxfSequence;
         if (group == 999) continue;
-        tags.push_back({group, std::string(value_line), line - 1});
+        tag = {group, value_line, mLine - 1};
+        return Acad::eOk;
     }
-    return Acad::eOk;
 }
 
-std::string format_tags(const Tags& tags) {
-    std::string out;
-    out.reserve(tags.size() * 16);
-    char code[16];
-    for (const Tag& tag : tags) {
-        std::snprintf(code, sizeof code, "%3d\n", tag.code);
-        out += code;
-        out += tag.value;
-        out += '\n';
+bool TagScanner::next(Tag& tag) {
+    std::string_view code_line, value_line;
+    for (;;) {
+        int64_t code = 0;
+        mTagOffset = mPos;
+        if (!next_line(code_line) || !parse_integer(code_line, code) || !next_line(value_line)) {
+            return false;
+        }
+        if (code == 999) continue;
+        tag = {static_cast<int>(code), value_line, mLine - 1};
+        return true;
     }
+}
+
+Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags) {
+    tags.clear();
+    TagScanner scanner(text);
+    Tag tag;
+    Acad::ErrorStatus es = Acad::eOk;
+    while ((es = scanner.next_checked(tag)) == Acad::eOk) tags.push_back(tag);
+    return es == Acad::eEndOfFile ? Acad::eOk : es;
+}
+
+void append_tag(std::string& out, int code, std::string_view value) {
+    char digits[16];
+    auto [stop, error] = std::to_chars(digits, digits + sizeof digits, code);
+    const auto length = static_cast<size_t>(stop - digits);
+    if (length < 3) out.append(3 - length, ' ');
+    out.append(digits, length);
+    out += '\n';
+    out += value;
+    out += '\n';
+}
+
+std::string format_tags(const OutTags& tags) {
+    size_t size = 0;
+    for (const OutTag& tag : tags) size += tag.value.size() + 6;
+    std::string out;
+    out.reserve(size);
+    for (const OutTag& tag : tags) append_tag(out, tag.code, tag.value);
     return out;
 }
 
@@ -217,6 +249,13 @@ bool unicode_escape(std::string_view text, size_t i, uint32_t& code, size_t& len
 }
 
 }  // namespace
+
+bool latin1_changes(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    }
+    return text.find("\\U+") != std::string_view::npos;
+}
 
 std::string latin1_to_utf8(std::string_view text) {
     std::wstring out;  // code points

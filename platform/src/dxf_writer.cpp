@@ -29,37 +29,37 @@ class Writer {
 public:
     explicit Writer(AcDbDatabase* db) : mDb(db), mNext(db->impl().next_handle) {}
 
-    Acad::ErrorStatus write(Tags& out);
+    Acad::ErrorStatus write(OutTags& out);
 
 private:
     uint64_t synthetic();
     std::string handle(uint64_t value) const { return format_handle(value); }
     std::string handle(const AcDbObjectId& id) const { return format_handle(id.handle()); }
-    void tag(Tags& out, int code, std::string value) { out.push_back({code, std::move(value)}); }
+    void tag(OutTags& out, int code, std::string value) { out.push_back({code, std::move(value)}); }
 
     std::vector<AcDbObjectId> live(const std::vector<AcDbObjectId>& ids) const;
     const std::vector<AcDbObjectId>& records(AcDbObjectId table) const;
     std::wstring dxf_name(const AcDbObject* object);
-    Acad::ErrorStatus write_object(Tags& out, AcDbObjectId id);
-    Acad::ErrorStatus write_side_data(Tags& out, const AcDbObject* object);
-    Acad::ErrorStatus write_entities(Tags& out, const AcDbBlockTableRecord* record);
-    Acad::ErrorStatus write_attributes(Tags& out, const AcDbBlockReference* reference);
-    Acad::ErrorStatus write_root(Tags& out,
+    Acad::ErrorStatus write_object(OutTags& out, AcDbObjectId id);
+    Acad::ErrorStatus write_side_data(OutTags& out, const AcDbObject* object);
+    Acad::ErrorStatus write_entities(OutTags& out, const AcDbBlockTableRecord* record);
+    Acad::ErrorStatus write_attributes(OutTags& out, const AcDbBlockReference* reference);
+    Acad::ErrorStatus write_root(OutTags& out,
                                  const std::vector<std::pair<std::string, uint64_t>>& entries);
 
-    void write_header(Tags& out);
-    void write_classes(Tags& out);
-    Acad::ErrorStatus write_tables(Tags& out);
-    void open_table(Tags& out, const char* name, uint64_t handle, size_t count);
-    void write_line_types(Tags& out);
-    void write_applications(Tags& out);
-    Acad::ErrorStatus write_block_records(Tags& out);
-    Acad::ErrorStatus write_blocks(Tags& out);
-    void write_block_marker(Tags& out, const char* type, const AcDbBlockTableRecord* record);
-    Acad::ErrorStatus write_objects(Tags& out);
-    void write_dictionary(Tags& out, uint64_t own, uint64_t owner,
+    void write_header(OutTags& out);
+    void write_classes(OutTags& out);
+    Acad::ErrorStatus write_tables(OutTags& out);
+    void open_table(OutTags& out, const char* name, uint64_t handle, size_t count);
+    void write_line_types(OutTags& out);
+    void write_applications(OutTags& out);
+    Acad::ErrorStatus write_block_records(OutTags& out);
+    Acad::ErrorStatus write_blocks(OutTags& out);
+    void write_block_marker(OutTags& out, const char* type, const AcDbBlockTableRecord* record);
+    Acad::ErrorStatus write_objects(OutTags& out);
+    void write_dictionary(OutTags& out, uint64_t own, uint64_t owner,
                           const std::vector<std::pair<std::string, uint64_t>>& entries);
-    void write_layout(Tags& out, uint64_t own, const std::string& name, int order,
+    void write_layout(OutTags& out, uint64_t own, const std::string& name, int order,
                       AcDbObjectId record);
 
     AcDbDatabase* mDb;
@@ -114,7 +114,7 @@ uint64_t Writer::synthetic() {
     }
 }
 
-Acad::ErrorStatus Writer::write_object(Tags& out, AcDbObjectId id) {
+Acad::ErrorStatus Writer::write_object(OutTags& out, AcDbObjectId id) {
     AcDbObject* object = nullptr;
     const bool opened = acdbOpenObject(object, id, AcDb::kForRead) == Acad::eOk;
     if (!opened) object = peek<AcDbObject>(id);  // open for write by its user: file it as it is
@@ -127,7 +127,7 @@ Acad::ErrorStatus Writer::write_object(Tags& out, AcDbObjectId id) {
     return es;
 }
 
-Acad::ErrorStatus Writer::write_side_data(Tags& out, const AcDbObject* object) {
+Acad::ErrorStatus Writer::write_side_data(OutTags& out, const AcDbObject* object) {
     for (const auto& side : side_data_filers()) {
         const size_t mark = out.size();
         tag(out, 1001, narrow(side.app_name));
@@ -139,7 +139,7 @@ Acad::ErrorStatus Writer::write_side_data(Tags& out, const AcDbObject* object) {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Writer::write_entities(Tags& out, const AcDbBlockTableRecord* record) {
+Acad::ErrorStatus Writer::write_entities(OutTags& out, const AcDbBlockTableRecord* record) {
     for (const AcDbObjectId& id : live(record->entityIds())) {
         Acad::ErrorStatus es = write_object(out, id);
         if (es != Acad::eOk) return es;
@@ -152,7 +152,7 @@ Acad::ErrorStatus Writer::write_entities(Tags& out, const AcDbBlockTableRecord* 
 }
 
 // An insert's attributes follow it, closed by a sequence end.
-Acad::ErrorStatus Writer::write_attributes(Tags& out, const AcDbBlockReference* reference) {
+Acad::ErrorStatus Writer::write_attributes(OutTags& out, const AcDbBlockReference* reference) {
     const std::vector<AcDbObjectId> attributes = live(reference->attributeIds());
     if (attributes.empty()) return Acad::eOk;
     for (const AcDbObjectId& id : attributes) {
@@ -169,7 +169,7 @@ Acad::ErrorStatus Writer::write_attributes(Tags& out, const AcDbBlockReference* 
 
 // ----- sections ----------------------------------------------------------------------------
 
-void Writer::write_header(Tags& out) {
+void Writer::write_header(OutTags& out) {
     tag(out, 0, "SECTION");
     tag(out, 2, "HEADER");
     tag(out, 9, "$ACADVER");
@@ -183,7 +183,7 @@ void Writer::write_header(Tags& out) {
     tag(out, 0, "ENDSEC");
 }
 
-void Writer::write_classes(Tags& out) {
+void Writer::write_classes(OutTags& out) {
     for (AcRxClass* cls : registered_classes()) {
         const std::wstring dxf = cls->dxfName();
         if (dxf.empty() || same_name_ignoring_case(cls->appName(), L"AutoCAD")) continue;
@@ -208,7 +208,7 @@ void Writer::write_classes(Tags& out) {
     tag(out, 0, "ENDSEC");
 }
 
-void Writer::open_table(Tags& out, const char* name, uint64_t own, size_t count) {
+void Writer::open_table(OutTags& out, const char* name, uint64_t own, size_t count) {
     tag(out, 0, "TABLE");
     tag(out, 2, name);
     tag(out, 5, handle(own));
@@ -218,7 +218,7 @@ void Writer::open_table(Tags& out, const char* name, uint64_t own, size_t count)
     tag(out, 70, std::to_string(std::min<size_t>(count, 32767)));
 }
 
-void Writer::write_line_types(Tags& out) {
+void Writer::write_line_types(OutTags& out) {
     const uint64_t table = synthetic();
     open_table(out, "LTYPE", table, 3);
     for (const char* name : {"ByBlock", "ByLayer", "Continuous"}) {
@@ -237,7 +237,7 @@ void Writer::write_line_types(Tags& out) {
     tag(out, 0, "ENDTAB");
 }
 
-void Writer::write_applications(Tags& out) {
+void Writer::write_applications(OutTags& out) {
     std::vector<std::wstring> names{L"ACAD"};
     for (const auto& side : side_data_filers()) names.push_back(side.app_name);
     const uint64_t table = synthetic();
@@ -254,7 +254,7 @@ void Writer::write_applications(Tags& out) {
     tag(out, 0, "ENDTAB");
 }
 
-Acad::ErrorStatus Writer::write_tables(Tags& out) {
+Acad::ErrorStatus Writer::write_tables(OutTags& out) {
     tag(out, 0, "SECTION");
     tag(out, 2, "TABLES");
     write_line_types(out);
@@ -271,7 +271,7 @@ Acad::ErrorStatus Writer::write_tables(Tags& out) {
     return es;
 }
 
-Acad::ErrorStatus Writer::write_block_records(Tags& out) {
+Acad::ErrorStatus Writer::write_block_records(OutTags& out) {
     const std::vector<AcDbObjectId> blocks = live(records(mDb->blockTableId()));
     open_table(out, "BLOCK_RECORD", mDb->blockTableId().handle(), blocks.size());
     for (const AcDbObjectId& id : blocks) {
@@ -292,7 +292,8 @@ Acad::ErrorStatus Writer::write_block_records(Tags& out) {
     return Acad::eOk;
 }
 
-void Writer::write_block_marker(Tags& out, const char* type, const AcDbBlockTableRecord* record) {
+void Writer::write_block_marker(OutTags& out, const char* type,
+                                const AcDbBlockTableRecord* record) {
     const bool begin = std::string(type) == "BLOCK";
     tag(out, 0, type);
     tag(out, 5, handle(synthetic()));
@@ -316,7 +317,7 @@ void Writer::write_block_marker(Tags& out, const char* type, const AcDbBlockTabl
     tag(out, 1, narrow(path ? path : L""));
 }
 
-Acad::ErrorStatus Writer::write_blocks(Tags& out) {
+Acad::ErrorStatus Writer::write_blocks(OutTags& out) {
     tag(out, 0, "SECTION");
     tag(out, 2, "BLOCKS");
     for (const AcDbObjectId& id : live(records(mDb->blockTableId()))) {
@@ -334,7 +335,7 @@ Acad::ErrorStatus Writer::write_blocks(Tags& out) {
     return Acad::eOk;
 }
 
-void Writer::write_dictionary(Tags& out, uint64_t own, uint64_t owner,
+void Writer::write_dictionary(OutTags& out, uint64_t own, uint64_t owner,
                               const std::vector<std::pair<std::string, uint64_t>>& entries) {
     tag(out, 0, "DICTIONARY");
     tag(out, 5, handle(own));
@@ -352,7 +353,7 @@ void Writer::write_dictionary(Tags& out, uint64_t own, uint64_t owner,
     }
 }
 
-void Writer::write_layout(Tags& out, uint64_t own, const std::string& name, int order,
+void Writer::write_layout(OutTags& out, uint64_t own, const std::string& name, int order,
                           AcDbObjectId record) {
     tag(out, 0, "LAYOUT");
     tag(out, 5, handle(own));
@@ -372,7 +373,7 @@ void Writer::write_layout(Tags& out, uint64_t own, const std::string& name, int 
 
 // The named objects dictionary is the file's root, with the group and layout dictionaries
 // the host regenerates at each save as entries of its own (unless it has such keys).
-Acad::ErrorStatus Writer::write_root(Tags& out,
+Acad::ErrorStatus Writer::write_root(OutTags& out,
                                      const std::vector<std::pair<std::string, uint64_t>>& entries) {
     const AcDbObjectId root = mDb->namedObjectsDictionaryId();
     auto* dictionary = AcDbDictionary::cast(peek<AcDbObject>(root));
@@ -397,7 +398,7 @@ Acad::ErrorStatus Writer::write_root(Tags& out,
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Writer::write_objects(Tags& out) {
+Acad::ErrorStatus Writer::write_objects(OutTags& out) {
     tag(out, 0, "SECTION");
     tag(out, 2, "OBJECTS");
     std::vector<std::pair<std::string, uint64_t>> layouts;
@@ -432,9 +433,9 @@ Acad::ErrorStatus Writer::write_objects(Tags& out) {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Writer::write(Tags& out) {
+Acad::ErrorStatus Writer::write(OutTags& out) {
     HostWork host_work;
-    Tags tables, blocks, entities, objects;
+    OutTags tables, blocks, entities, objects;
     Acad::ErrorStatus es = write_tables(tables);
     if (es == Acad::eOk) es = write_blocks(blocks);
     if (es != Acad::eOk) return es;
@@ -457,7 +458,7 @@ Acad::ErrorStatus Writer::write(Tags& out) {
     out.clear();
     write_header(out);
     write_classes(out);
-    for (Tags* part : {&tables, &blocks, &entities, &objects}) {
+    for (OutTags* part : {&tables, &blocks, &entities, &objects}) {
         out.insert(out.end(), part->begin(), part->end());
     }
     tag(out, 0, "EOF");
@@ -466,7 +467,7 @@ Acad::ErrorStatus Writer::write(Tags& out) {
 
 }  // namespace
 
-Acad::ErrorStatus write_database(AcDbDatabase* db, Tags& out) {
+Acad::ErrorStatus write_database(AcDbDatabase* db, OutTags& out) {
     if (db == nullptr || db->blockTableId().isNull() || db->layerTableId().isNull()) {
         return Acad::eNoDatabase;
     }

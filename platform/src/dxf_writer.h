@@ -20,6 +20,6 @@
 
 namespace korv_host::dxf {
 
-Acad::ErrorStatus write_database(AcDbDatabase* db, Tags& out);
+Acad::ErrorStatus write_database(AcDbDatabase* db, OutTags& out);
 
 }  // namespace korv_host::dxf
