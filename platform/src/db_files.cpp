@@ -20,12 +20,15 @@
 // open holds is refused with eFileSharingViolation; the database's own hold on the file it
 // was read from is given up first.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "dxf_reader.h"
@@ -58,23 +61,66 @@ void clear_database(korv_host::DatabaseImpl& impl) {
     impl.read_repairs.clear();
 }
 
-// The whole file in one buffer, read in as few calls as the file allows: its size is known
-// up front, and a file that grows while it is read is read to its end.
-Acad::ErrorStatus read_all(int fd, std::string& text) {
+// The whole file in one buffer, without a copy where that can be had. A large drawing is
+// mapped: its bytes are the page cache's own, and no buffer of the file's size is allocated
+// and filled (a program that cuts the file short while it is read ends the process; one
+// that rewrites it in place is read as the read would find it). A small one is read in as
+// few calls as the file allows: its size is known up front, and a file that grows while it
+// is read is read to its end.
+class FileText {
+public:
+    FileText() = default;
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+    ~FileText() {
+        if (mMapped != nullptr) munmap(mMapped, mSize);
+    }
+    std::string_view view() const {
+        return {mMapped != nullptr ? static_cast<const char*>(mMapped) : mBytes.get(), mSize};
+    }
+    Acad::ErrorStatus read(int fd);
+
+private:
+    static constexpr size_t kMapFrom = size_t{1} << 20;
+    Acad::ErrorStatus read_in(int fd, size_t capacity);
+    void* mMapped = nullptr;
+    std::unique_ptr<char[]> mBytes;
+    size_t mSize = 0;
+};
+
+Acad::ErrorStatus FileText::read(int fd) {
     struct stat info {};
     if (fstat(fd, &info) != 0) return Acad::eFileAccessErr;
-    text.resize(info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 65536);
-    size_t done = 0;
+    const auto size = static_cast<size_t>(info.st_size > 0 ? info.st_size : 0);
+    if (S_ISREG(info.st_mode) && size >= kMapFrom) {
+        void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (mapped != MAP_FAILED) {
+            mMapped = mapped;
+            mSize = size;
+            return Acad::eOk;
+        }
+    }
+    return read_in(fd, size > 0 ? size + 1 : 65536);
+}
+
+// The buffer is not cleared first: every byte of it that is used is read.
+Acad::ErrorStatus FileText::read_in(int fd, size_t capacity) {
+    mBytes.reset(new char[capacity]);
+    mSize = 0;
     for (;;) {
-        if (done == text.size()) text.resize(text.size() * 2);
-        ssize_t got = pread(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        if (mSize == capacity) {
+            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::memcpy(larger.get(), mBytes.get(), mSize);
+            mBytes = std::move(larger);
+            capacity *= 2;
+        }
+        const ssize_t got =
+            pread(fd, mBytes.get() + mSize, capacity - mSize, static_cast<off_t>(mSize));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return Acad::eFileAccessErr;
-        if (got == 0) break;
-        done += static_cast<size_t>(got);
+        if (got == 0) return Acad::eOk;
+        mSize += static_cast<size_t>(got);
     }
-    text.resize(done);
-    return Acad::eOk;
 }
 
 Acad::ErrorStatus open_for(const std::string& path, AcDbDatabase::OpenMode mode, FileLock& lock) {
@@ -173,11 +219,11 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode shmo
     const std::string path = korv_host::narrow(fileName);
     FileLock lock;
     if ((es = open_for(path, shmode, lock)) != Acad::eOk) return es;
-    std::string text;
-    if ((es = read_all(lock.fd(), text)) != Acad::eOk) return es;
+    FileText text;
+    if ((es = text.read(lock.fd())) != Acad::eOk) return es;
     clear_database(*mImpl);
     try {
-        es = korv_host::dxf::read_database(this, text, mImpl->read_repairs);
+        es = korv_host::dxf::read_database(this, text.view(), mImpl->read_repairs);
     } catch (...) {
         es = Acad::eDwgNeedsRecovery;  // a class's own reading gave up: the file is not sound
     }

@@ -25,27 +25,25 @@ namespace {
 // the tags of an entry are read again from the file's bytes where they are needed, so that
 // no tag outlives the object it belongs to.
 struct Entry {
-    size_t offset = 0;             // of its first tag's group code in the text
-    size_t line = 0;               // of its first tag's group code
-    size_t index = 0;              // of its first tag among the file's tags
-    size_t count = 0;              // tags
-    std::string_view type;         // the value of its first tag
-    std::string_view handle_text;  // of its own handle (5 or 105), as in the file
-    uint64_t handle = 0;
-    int first_code = 0;
-    int second_code = -1;  // the group code of its second tag; -1: it has one
-    bool bad_handle = false;
+    size_t offset = 0;      // of its first tag's group code in the text
+    size_t line = 0;        // of its first tag's group code
+    size_t index = 0;       // of its first tag among the file's tags
+    std::string_view type;  // the value of its first tag
+    uint64_t handle = 0;    // its own (5 or 105); 0: none
+    int16_t first_code = 0;
+    int16_t second_code = -1;   // the group code of its second tag; -1: it has one
+    bool bad_handle = false;    // its own handle is no handle
     bool handle_sought = true;  // no handle and no extended data met yet
 };
 
-// One object of the file: the entry of its "0 TYPE" and, up to `end`, the entries folded
-// into it (the vertices of a polyline, the attributes of an insert).
+// One object of the file: its entry (`head`, the entry-th) and, up to `end`, the entries
+// folded into it (the vertices of a polyline).
 struct Record {
+    const Entry* head = nullptr;
     size_t entry = 0;
     size_t end = 0;
-    std::string_view type;
-    uint64_t handle = 0;
-    std::vector<Record> attributes;  // of an insert
+    std::string_view type() const { return head->type; }
+    uint64_t handle() const { return head->handle; }
 };
 
 struct Block {
@@ -56,6 +54,36 @@ struct Block {
 struct ClassInfo {
     std::wstring class_name;
     std::wstring app_name;
+};
+
+// The block record entities are appended to, kept open while the entities that follow
+// have the same owner, and closed when they do not or the scope is left.
+class OpenOwner {
+public:
+    OpenOwner() = default;
+    OpenOwner(const OpenOwner&) = delete;
+    OpenOwner& operator=(const OpenOwner&) = delete;
+    ~OpenOwner() { close(); }
+    Acad::ErrorStatus open(AcDbObjectId id) {
+        if (mRecord != nullptr && id == mId) return Acad::eOk;
+        close();
+        Acad::ErrorStatus es = acdbOpenObject(mRecord, id, AcDb::kForWrite);
+        if (es != Acad::eOk) {
+            mRecord = nullptr;
+            return es;
+        }
+        mId = id;
+        return Acad::eOk;
+    }
+    AcDbBlockTableRecord* operator->() const { return mRecord; }
+
+private:
+    void close() {
+        if (mRecord != nullptr) mRecord->close();
+        mRecord = nullptr;
+    }
+    AcDbObjectId mId;
+    AcDbBlockTableRecord* mRecord = nullptr;
 };
 
 // Closes an object the reader opened, whatever path leaves the scope. Filling an object
@@ -82,12 +110,18 @@ public:
 private:
     // ----- the file's tags -----
     Acad::ErrorStatus index_file();
-    void add_to_index(const Tag& tag, size_t index, size_t offset);
+    void add_to_index(const Tag& tag, size_t index, size_t offset, size_t& count);
     void settle_index();
     std::string_view as_read(int code, std::string_view value);
     void load(size_t first, size_t end, Tags& tags);
     size_t first_index(const Record& record) const { return mEntries[record.entry].index; }
-    size_t own_count(const Record& record) const { return mEntries[record.entry].count; }
+    size_t own_count(const Record& record) const { return count(record.entry); }
+    // The tags of the entry-th entry.
+    size_t count(size_t entry) const {
+        return (entry + 1 < mEntries.size() ? mEntries[entry + 1].index : mTagCount) -
+               mEntries[entry].index;
+    }
+    const std::vector<Record>& attributes(const Record& record) const;
 
     // ----- structure -----
     Acad::ErrorStatus split_sections();
@@ -108,7 +142,9 @@ private:
     void note(const Tag& tag, size_t index, uint64_t handle, std::string what);
 
     // ----- objects -----
-    uint64_t handle_for(const Record& record) { return record.handle ? record.handle : fresh(); }
+    uint64_t handle_for(const Record& record) {
+        return record.handle() ? record.handle() : fresh();
+    }
     // The next handle no record has; 0 once the handle space is used up.
     uint64_t fresh() { return mFresh == 0 ? 0 : mFresh++; }
     template <class Make>
@@ -118,7 +154,8 @@ private:
     Acad::ErrorStatus make_block_records();
     Acad::ErrorStatus apply_block_begin(AcDbObjectId record_id, const Record& begin);
     AcDbObjectId ensure_block(const std::wstring& name);
-    Acad::ErrorStatus make_entity(const Record& record, AcDbObjectId owner);
+    Acad::ErrorStatus make_entity(const Record& record, AcDbObjectId owner_id, OpenOwner& owner);
+    AcDbObjectId space(bool paper);
     Acad::ErrorStatus make_entities();
     Acad::ErrorStatus make_objects();
     void find_regenerated();
@@ -136,6 +173,9 @@ private:
     std::vector<host_test::ReadRepair>& mRepairs;
     ReadContext mContext;
     std::vector<Entry> mEntries;
+    std::vector<size_t> mUnsettledTypes;
+    std::vector<std::pair<size_t, std::string_view>> mUnsettledHandles;
+    std::map<size_t, std::vector<Record>> mAttributes;  // by their insert's entry
     size_t mTagCount = 0;
     bool mLatin1 = true;                 // text of a release before 2007: Latin-1, with \U+ escapes
     std::deque<std::string> mConverted;  // such text as UTF-8, where it differs
@@ -155,6 +195,7 @@ private:
     std::unordered_set<uint64_t> mRegenerated;  // the layout and group trees the host rebuilds
     std::vector<std::pair<AcDbObjectId, const Record*>> mToFill;
     std::map<std::wstring, AcDbObjectId> mBlockIds;  // by upper-case name
+    AcDbObjectId mModelSpace, mPaperSpace;
     uint64_t mFresh = 1;
     bool mSawEof = false;
 };
@@ -169,6 +210,7 @@ Acad::ErrorStatus Reader::index_file() {
     TagScanner scanner(mText);
     Tag tag, previous;
     bool release_known = false;
+    size_t entry_count = 0;  // tags of the last entry so far
     Acad::ErrorStatus es = Acad::eOk;
     for (; (es = scanner.next_checked(tag)) == Acad::eOk; ++mTagCount) {
         if (!release_known && mTagCount > 0) {
@@ -179,7 +221,7 @@ Acad::ErrorStatus Reader::index_file() {
                 release_known = true;
             }
         }
-        add_to_index(tag, mTagCount, scanner.tag_offset());
+        add_to_index(tag, mTagCount, scanner.tag_offset(), entry_count);
         previous = tag;
     }
     if (es != Acad::eEndOfFile) return es;
@@ -188,32 +230,40 @@ Acad::ErrorStatus Reader::index_file() {
     return Acad::eOk;
 }
 
-void Reader::add_to_index(const Tag& tag, size_t index, size_t offset) {
+// Text that reads the same whether the file is of a release before 2007 or not is settled
+// at once; the rest when the release is known (settle_index).
+void Reader::add_to_index(const Tag& tag, size_t index, size_t offset, size_t& count) {
     if (tag.code == 0 || mEntries.empty()) {
         Entry entry;
         entry.offset = offset;
         entry.line = tag.line;
         entry.index = index;
         entry.type = tag.value;
-        entry.first_code = tag.code;
+        entry.first_code = static_cast<int16_t>(tag.code);
+        if (latin1_changes(tag.value)) mUnsettledTypes.push_back(mEntries.size());
         mEntries.push_back(entry);
+        count = 0;
     }
     Entry& entry = mEntries.back();
-    if (entry.count == 1) entry.second_code = tag.code;
-    if (entry.count > 0 && entry.handle_sought) {
-        if (tag.code == 5 || tag.code == 105) entry.handle_text = tag.value;
+    if (count == 1) entry.second_code = static_cast<int16_t>(tag.code);
+    if (count > 0 && entry.handle_sought) {
+        if (tag.code == 5 || tag.code == 105) {
+            if (latin1_changes(tag.value)) {
+                mUnsettledHandles.push_back({mEntries.size() - 1, tag.value});
+            } else {
+                entry.bad_handle = !parse_handle(tag.value, entry.handle);
+            }
+        }
         entry.handle_sought = tag.code != 5 && tag.code != 105 && tag.code != 1001;
     }
-    ++entry.count;
+    ++count;
 }
 
 // Types and handles as the rest of the reader sees them: text of older files as UTF-8.
 void Reader::settle_index() {
-    for (Entry& entry : mEntries) {
-        entry.type = as_read(0, entry.type);
-        if (entry.handle_text.data() != nullptr) {
-            entry.bad_handle = !parse_handle(as_read(5, entry.handle_text), entry.handle);
-        }
+    for (size_t entry : mUnsettledTypes) mEntries[entry].type = as_read(0, mEntries[entry].type);
+    for (const auto& [entry, text] : mUnsettledHandles) {
+        mEntries[entry].bad_handle = !parse_handle(as_read(5, text), mEntries[entry].handle);
     }
 }
 
@@ -236,6 +286,13 @@ void Reader::load(size_t first, size_t end, Tags& tags) {
 }
 
 // ----- structure ---------------------------------------------------------------------------
+
+// An insert's attributes, made its own.
+const std::vector<Record>& Reader::attributes(const Record& record) const {
+    static const std::vector<Record> none;
+    auto found = mAttributes.find(record.entry);
+    return found != mAttributes.end() ? found->second : none;
+}
 
 const Tag* Reader::find(const Tags& tags, size_t count, int code) const {
     for (size_t i = 1; i < count; ++i) {
@@ -278,12 +335,7 @@ Acad::ErrorStatus Reader::split_records(size_t begin, size_t end, std::vector<Re
     for (size_t i = begin; i < end; ++i) {
         const Entry& entry = mEntries[i];
         if (entry.first_code != 0 || entry.bad_handle) return Acad::eBadDxfSequence;
-        Record record;
-        record.entry = i;
-        record.end = i + 1;
-        record.type = entry.type;
-        record.handle = entry.handle;
-        records.push_back(std::move(record));
+        records.push_back({&entry, i, i + 1});
     }
     return Acad::eOk;
 }
@@ -297,7 +349,7 @@ size_t Reader::header_end(size_t begin, std::vector<size_t>& strays) const {
     for (size_t end = begin; end < mEntries.size(); ++end) {
         const Entry& entry = mEntries[end];
         if (entry.type != "ENDSEC") return end;  // SECTION, EOF: never closed
-        if (entry.count > 1 && entry.second_code == 9) {
+        if (count(end) > 1 && entry.second_code == 9) {
             strays.push_back(end);
             continue;
         }
@@ -321,12 +373,13 @@ Acad::ErrorStatus Reader::split_sections() {
     size_t i = 0;
     while (i < mEntries.size()) {
         const Entry& start = mEntries[i];
-        const bool last_tag = i + 1 == mEntries.size() && start.count == 1;
+        const size_t start_count = count(i);
+        const bool last_tag = i + 1 == mEntries.size() && start_count == 1;
         if (start.first_code == 0 && start.type == "EOF") {
             mSawEof = true;
             return last_tag ? Acad::eOk : Acad::eBadDxfSequence;
         }
-        if (start.first_code != 0 || start.type != "SECTION" || start.count < 2 ||
+        if (start.first_code != 0 || start.type != "SECTION" || start_count < 2 ||
             start.second_code != 2) {
             return last_tag ? Acad::eDwgNeedsRecovery : Acad::eBadDxfSequence;
         }
@@ -351,7 +404,7 @@ Acad::ErrorStatus Reader::split_sections() {
         } else if (name == "CLASSES" || name == "TABLES" || name == "BLOCKS" ||
                    name == "ENTITIES" || name == "OBJECTS") {
             // The section's records start right after its name.
-            es = start.count > 2 ? Acad::eBadDxfSequence : split_records(i + 1, end, records);
+            es = start_count > 2 ? Acad::eBadDxfSequence : split_records(i + 1, end, records);
         } else {
             // THUMBNAILIMAGE, ACDSDATA ...: not kept, skipped whole (a thumbnail has no
             // records at all); the handles of the records they have are the file's.
@@ -374,9 +427,9 @@ Acad::ErrorStatus Reader::split_sections() {
         }
         if (es != Acad::eOk) return es;
         // What follows the section end must be the next section or the end of the file.
-        const Entry& closing = mEntries[end];
-        if (closing.count > 1) {
-            const bool last = end + 1 == mEntries.size() && closing.count == 2;
+        const size_t closing = count(end);
+        if (closing > 1) {
+            const bool last = end + 1 == mEntries.size() && closing == 2;
             return last ? Acad::eDwgNeedsRecovery : Acad::eBadDxfSequence;
         }
         i = end + 1;
@@ -416,7 +469,7 @@ const Tag* Reader::header_value(const char* name) const {
 
 Acad::ErrorStatus Reader::read_classes(const std::vector<Record>& records) {
     for (const Record& record : records) {
-        if (record.type != "CLASS") return Acad::eBadDxfSequence;
+        if (record.type() != "CLASS") return Acad::eBadDxfSequence;
         const std::wstring dxf = upper_case(text(record, 1));
         if (dxf.empty()) return Acad::eBadDxfSequence;
         mClasses[dxf] = {text(record, 2), text(record, 3)};
@@ -426,12 +479,12 @@ Acad::ErrorStatus Reader::read_classes(const std::vector<Record>& records) {
 
 Acad::ErrorStatus Reader::read_tables(const std::vector<Record>& records) {
     for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i].type != "TABLE") return Acad::eBadDxfSequence;
+        if (records[i].type() != "TABLE") return Acad::eBadDxfSequence;
         const Tag* name = find(records[i], 2);
         if (name == nullptr) return Acad::eBadDxfSequence;
         auto& table = mTables[name->value];
         table.first = records[i];
-        for (++i; i < records.size() && records[i].type != "ENDTAB"; ++i) {
+        for (++i; i < records.size() && records[i].type() != "ENDTAB"; ++i) {
             table.second.push_back(records[i]);
         }
         if (i >= records.size()) return Acad::eDwgNeedsRecovery;  // no ENDTAB
@@ -442,11 +495,11 @@ Acad::ErrorStatus Reader::read_tables(const std::vector<Record>& records) {
 
 Acad::ErrorStatus Reader::read_blocks(const std::vector<Record>& records) {
     for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i].type != "BLOCK") return Acad::eBadDxfSequence;
+        if (records[i].type() != "BLOCK") return Acad::eBadDxfSequence;
         Block block;
         block.begin = records[i];
-        for (++i; i < records.size() && records[i].type != "ENDBLK"; ++i) {
-            if (records[i].type == "BLOCK") return Acad::eDwgNeedsRecovery;
+        for (++i; i < records.size() && records[i].type() != "ENDBLK"; ++i) {
+            if (records[i].type() == "BLOCK") return Acad::eDwgNeedsRecovery;
             block.entities.push_back(records[i]);
         }
         if (i >= records.size()) return Acad::eDwgNeedsRecovery;  // no ENDBLK
@@ -464,11 +517,11 @@ void Reader::fold_followers(std::vector<Record>& records) {
     for (size_t i = 0; i < records.size(); ++i) {
         Record& record = records[i];
         const bool follower =
-            record.type == "VERTEX" || record.type == "SEQEND" || record.type == "ATTRIB";
+            record.type() == "VERTEX" || record.type() == "SEQEND" || record.type() == "ATTRIB";
         if (follower && kept > 0) {
             Record& owner = records[kept - 1];
-            if (record.type == "ATTRIB" && owner.type == "INSERT") {
-                owner.attributes.push_back(std::move(record));
+            if (record.type() == "ATTRIB" && owner.type() == "INSERT") {
+                mAttributes[owner.entry].push_back(record);
                 continue;
             }
             owner.end = record.end;
@@ -485,9 +538,9 @@ Acad::ErrorStatus Reader::collect_handles() {
     uint64_t highest = 0;
     mFileHandles.reserve(mEntries.size());
     auto note = [&](const Record& record) {
-        if (record.handle == 0) return;
-        highest = std::max(highest, record.handle);
-        mFileHandles.push_back(record.handle);
+        if (record.handle() == 0) return;
+        highest = std::max(highest, record.handle());
+        mFileHandles.push_back(record.handle());
     };
     for (auto& [name, table] : mTables) {
         note(table.first);
@@ -497,12 +550,12 @@ Acad::ErrorStatus Reader::collect_handles() {
         note(block.begin);
         for (const Record& record : block.entities) {
             note(record);
-            for (const Record& attribute : record.attributes) note(attribute);
+            for (const Record& attribute : attributes(record)) note(attribute);
         }
     }
     for (const Record& record : mEntities) {
         note(record);
-        for (const Record& attribute : record.attributes) note(attribute);
+        for (const Record& attribute : attributes(record)) note(attribute);
     }
     for (const Record& record : mObjects) note(record);
     for (const Record& record : mPassedOver) note(record);
@@ -530,8 +583,8 @@ Acad::ErrorStatus Reader::with_handle(uint64_t handle, Make make) {
 Acad::ErrorStatus Reader::make_tables() {
     auto handle_of = [&](const char* name) {
         auto found = mTables.find(name);
-        return found != mTables.end() && found->second.first.handle ? found->second.first.handle
-                                                                    : fresh();
+        return found != mTables.end() && found->second.first.handle() ? found->second.first.handle()
+                                                                      : fresh();
     };
     auto add_table = [&](AcDbSymbolTable* table, const char* name) {
         const AcDbObjectId id = mImpl.add_object(table, AcDbObjectId(), handle_of(name));
@@ -557,7 +610,7 @@ Acad::ErrorStatus Reader::make_layers() {
     if (es != Acad::eOk) return es;
     Opened guard{table};
     for (const Record& record : mTables["LAYER"].second) {
-        if (record.type != "LAYER") return Acad::eBadDxfSequence;
+        if (record.type() != "LAYER") return Acad::eBadDxfSequence;
         const std::wstring name = text(record, 2);
         auto* layer = new AcDbLayerTableRecord();
         if (layer->setName(name.c_str()) != Acad::eOk) {
@@ -613,7 +666,7 @@ Acad::ErrorStatus Reader::make_block_records() {
         if (es != Acad::eOk) return es;
         Opened guard{table};
         for (const Record& record : mTables["BLOCK_RECORD"].second) {
-            if (record.type != "BLOCK_RECORD") return Acad::eBadDxfSequence;
+            if (record.type() != "BLOCK_RECORD") return Acad::eBadDxfSequence;
             const std::wstring name = text(record, 2);
             auto* block = new AcDbBlockTableRecord();
             AcDbObjectId id;
@@ -684,8 +737,9 @@ const ClassInfo* Reader::declared_class(std::string_view type) const {
     return declared != mClasses.end() ? &declared->second : nullptr;
 }
 
-Acad::ErrorStatus Reader::make_entity(const Record& record, AcDbObjectId owner_id) {
-    AcRxClass* cls = class_for(record.type);
+Acad::ErrorStatus Reader::make_entity(const Record& record, AcDbObjectId owner_id,
+                                      OpenOwner& owner) {
+    AcRxClass* cls = class_for(record.type());
     AcDbEntity* entity = nullptr;
     if (cls != nullptr && cls->isDerivedFrom(AcDbEntity::desc()) &&
         cls != AcDbProxyEntity::desc()) {
@@ -693,18 +747,16 @@ Acad::ErrorStatus Reader::make_entity(const Record& record, AcDbObjectId owner_i
     }
     if (entity == nullptr) {
         auto* proxy = new AcDbProxyEntity();
-        const ClassInfo* declared = declared_class(record.type);
-        proxy->setOriginal(declared ? declared->class_name : L"", widen(record.type),
+        const ClassInfo* declared = declared_class(record.type());
+        proxy->setOriginal(declared ? declared->class_name : L"", widen(record.type()),
                            declared ? declared->app_name : L"");
         entity = proxy;
     }
-    AcDbBlockTableRecord* owner = nullptr;
-    Acad::ErrorStatus es = acdbOpenObject(owner, owner_id, AcDb::kForWrite);
+    Acad::ErrorStatus es = owner.open(owner_id);
     if (es != Acad::eOk) {
         delete entity;
         return es;
     }
-    Opened guard{owner};
     AcDbObjectId id;
     es = with_handle(handle_for(record), [&] { return owner->appendAcDbEntity(id, entity); });
     if (es != Acad::eOk) {
@@ -714,10 +766,10 @@ Acad::ErrorStatus Reader::make_entity(const Record& record, AcDbObjectId owner_i
     Opened entity_guard{entity};
     mToFill.push_back({id, &record});
     auto* reference = AcDbBlockReference::cast(entity);
-    for (const Record& attribute : record.attributes) {
+    for (const Record& attribute : attributes(record)) {
         if (reference == nullptr) break;
         auto* made = AcDbAttribute::cast(
-            class_for(attribute.type) ? class_for(attribute.type)->create() : nullptr);
+            class_for(attribute.type()) ? class_for(attribute.type())->create() : nullptr);
         if (made == nullptr) return Acad::eDwgNeedsRecovery;
         AcDbObjectId attribute_id;
         es = with_handle(handle_for(attribute),
@@ -751,28 +803,36 @@ AcDbObjectId Reader::owner_in_entities(const Record& record) {
             found->second->object->isKindOf(AcDbBlockTableRecord::desc())) {
             return AcDbObjectId(found->second);
         }
-        note(tag, first_index(record) + i, record.handle,
+        note(tag, first_index(record) + i, record.handle(),
              "owner that is no block of the file replaced by its space");
         break;
     }
     const Tag* paper = find(mScratch, mScratch.size(), 67);
     int64_t flag = 0;
     if (paper) parse_integer(paper->value, flag);
-    return ensure_block(flag == 1 ? ACDB_PAPER_SPACE : ACDB_MODEL_SPACE);
+    return space(flag == 1);
+}
+
+// The model or paper space's block, looked up (or made) once.
+AcDbObjectId Reader::space(bool paper) {
+    AcDbObjectId& id = paper ? mPaperSpace : mModelSpace;
+    if (id.isNull()) id = ensure_block(paper ? ACDB_PAPER_SPACE : ACDB_MODEL_SPACE);
+    return id;
 }
 
 Acad::ErrorStatus Reader::make_entities() {
+    OpenOwner owner;
     for (const Block& block : mBlocks) {
-        const AcDbObjectId owner = ensure_block(block_name(block.begin));
+        const AcDbObjectId owner_id = ensure_block(block_name(block.begin));
         for (const Record& record : block.entities) {
-            Acad::ErrorStatus es = make_entity(record, owner);
+            Acad::ErrorStatus es = make_entity(record, owner_id, owner);
             if (es != Acad::eOk) return es;
         }
     }
     for (const Record& record : mEntities) {
-        const AcDbObjectId owner = owner_in_entities(record);
-        if (owner.isNull()) return Acad::eDwgNeedsRecovery;
-        Acad::ErrorStatus es = make_entity(record, owner);
+        const AcDbObjectId owner_id = owner_in_entities(record);
+        if (owner_id.isNull()) return Acad::eDwgNeedsRecovery;
+        Acad::ErrorStatus es = make_entity(record, owner_id, owner);
         if (es != Acad::eOk) return es;
     }
     return Acad::eOk;
@@ -781,7 +841,7 @@ Acad::ErrorStatus Reader::make_entities() {
 // The root dictionary's layout and group entries, and what those dictionaries hold, are
 // rebuilt by the host at each save: they are not read back as objects.
 void Reader::find_regenerated() {
-    if (mObjects.empty() || mObjects.front().type != "DICTIONARY") return;
+    if (mObjects.empty() || mObjects.front().type() != "DICTIONARY") return;
     auto entries_of = [this](const Record& record) {
         std::vector<std::pair<std::wstring, uint64_t>> entries;
         std::wstring key;
@@ -801,7 +861,7 @@ void Reader::find_regenerated() {
         if (key != L"ACAD_LAYOUT" && key != L"ACAD_GROUP") continue;
         mRegenerated.insert(handle);
         for (const Record& record : mObjects) {
-            if (record.handle != handle) continue;
+            if (record.handle() != handle) continue;
             for (const auto& entry : entries_of(record)) mRegenerated.insert(entry.second);
         }
     }
@@ -810,8 +870,8 @@ void Reader::find_regenerated() {
 Acad::ErrorStatus Reader::make_objects() {
     find_regenerated();
     for (const Record& record : mObjects) {
-        if (mRegenerated.count(record.handle) != 0) continue;
-        AcRxClass* cls = class_for(record.type);
+        if (mRegenerated.count(record.handle()) != 0) continue;
+        AcRxClass* cls = class_for(record.type());
         if (cls == nullptr || cls->isDerivedFrom(AcDbEntity::desc()) ||
             cls->isDerivedFrom(AcDbSymbolTable::desc()) ||
             cls->isDerivedFrom(AcDbSymbolTableRecord::desc()) ||
@@ -939,7 +999,12 @@ Acad::ErrorStatus Reader::read() {
     Acad::ErrorStatus es = index_file();
     if (es == Acad::eOk) es = split_sections();
     if (es == Acad::eOk) es = collect_handles();
-    mToFill.reserve(mFileHandles.size() + 16);
+    if (es == Acad::eOk) {
+        // Room for what the file holds, made once rather than grown object by object.
+        mToFill.reserve(mFileHandles.size() + 16);
+        mImpl.stubs.reserve(mImpl.stubs.size() + mFileHandles.size() + 16);
+        mImpl.by_handle.reserve(mImpl.by_handle.size() + mFileHandles.size() + 16);
+    }
     if (es == Acad::eOk) es = make_tables();
     if (es == Acad::eOk) es = make_layers();
     if (es == Acad::eOk) es = make_block_records();

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "text.h"
 
@@ -71,18 +70,41 @@ bool is_hex_text(std::string_view text) {
     return true;
 }
 
+// The digits of text from `at` on, at most `limit` of them and at least one.
+bool all_digits(std::string_view text, size_t at, size_t limit) {
+    if (at >= text.size() || text.size() - at > limit) return false;
+    for (size_t i = at; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+    }
+    return true;
+}
+
+// Numbers as writers put them (no blanks, no exponent, an optional '-' and few digits) are
+// always in range; the rest goes through the full parse. Most of a drawing's tags are such.
+bool plain_integer(std::string_view text, size_t digits) {
+    return all_digits(text, !text.empty() && text.front() == '-' ? 1 : 0, digits);
+}
+
+bool plain_real(std::string_view text) {
+    const size_t point = text.find('.');
+    if (point == std::string_view::npos) return plain_integer(text, 300);
+    return plain_integer(text.substr(0, point), 300) && all_digits(text, point + 1, 800);
+}
+
 bool value_fits(int code, std::string_view value) {
     int64_t integer = 0;
     double real = 0.0;
     switch (value_type(code)) {
         case ValueType::Real:
-            return parse_real(value, real);
+            return plain_real(value) || parse_real(value, real);
         case ValueType::Int16:
-            return parse_integer(value, integer) && integer >= -32768 && integer <= 32767;
+            return plain_integer(value, 4) ||
+                   (parse_integer(value, integer) && integer >= -32768 && integer <= 32767);
         case ValueType::Int32:
-            return parse_integer(value, integer) && integer >= INT32_MIN && integer <= INT32_MAX;
+            return plain_integer(value, 9) ||
+                   (parse_integer(value, integer) && integer >= INT32_MIN && integer <= INT32_MAX);
         case ValueType::Int64:
-            return parse_integer(value, integer);
+            return plain_integer(value, 18) || parse_integer(value, integer);
         case ValueType::Binary:
             return is_hex_text(trim(value));
         case ValueType::ObjectRef:
@@ -94,6 +116,18 @@ bool value_fits(int code, std::string_view value) {
     return false;
 }
 
+// A group code line: as writers put it (blanks, then at most four digits) read here, any
+// other form by parse_integer.
+bool group_code(std::string_view line, int64_t& code) {
+    size_t at = 0;
+    while (at < line.size() && line[at] == ' ') ++at;
+    if (!all_digits(line, at, 4)) return parse_integer(line, code);
+    int value = 0;
+    for (; at < line.size(); ++at) value = value * 10 + (line[at] - '0');
+    code = value;
+    return true;
+}
+
 }  // namespace
 
 TagScanner::TagScanner(std::string_view text)
@@ -102,9 +136,12 @@ TagScanner::TagScanner(std::string_view text)
 // Reads one line (without its line end); false at the end of the text.
 bool TagScanner::next_line(std::string_view& line) {
     if (mPos >= mText.size()) return false;
+    // Lines of DXF are short: a plain loop finds their end sooner than a library search.
     const char* begin = mText.data() + mPos;
-    const auto* found = static_cast<const char*>(std::memchr(begin, '\n', mText.size() - mPos));
-    const size_t length = found ? static_cast<size_t>(found - begin) : mText.size() - mPos;
+    const char* end = mText.data() + mText.size();
+    const char* stop = begin;
+    while (stop != end && *stop != '\n') ++stop;
+    const auto length = static_cast<size_t>(stop - begin);
     line = std::string_view(begin, length);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     mPos += length + 1;
@@ -118,7 +155,7 @@ Acad::ErrorStatus TagScanner::next_checked(Tag& tag) {
         mTagOffset = mPos;
         if (!next_line(code_line)) return Acad::eEndOfFile;
         int64_t code = 0;
-        if (!parse_integer(code_line, code)) {
+        if (!group_code(code_line, code)) {
             // A blank last line is only the file's final line end.
             if (trim(code_line).empty() && mPos >= mText.size()) return Acad::eEndOfFile;
             return Acad::eBadDxfSequence;
@@ -141,7 +178,7 @@ bool TagScanner::next(Tag& tag) {
     for (;;) {
         int64_t code = 0;
         mTagOffset = mPos;
-        if (!next_line(code_line) || !parse_integer(code_line, code) || !next_line(value_line)) {
+        if (!next_line(code_line) || !group_code(code_line, code) || !next_line(value_line)) {
             return false;
         }
         if (code == 999) continue;
