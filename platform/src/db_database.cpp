@@ -16,8 +16,9 @@ std::vector<AcDbDatabase*>& live_databases() {
 
 // The slot of the handle, or of the free slot where it would go.
 size_t HandleIndex::slot_of(Adesk::UInt64 handle) const {
+    // Fibonacci hashing: the product's top bits spread handles given in sequence.
     const size_t mask = mSlots.size() - 1;
-    size_t at = static_cast<size_t>((handle * 0x9E3779B97F4A7C15ull) >> 17) & mask;
+    size_t at = static_cast<size_t>((handle * 0x9E3779B97F4A7C15ull) >> mShift);
     while (mSlots[at].first != 0 && mSlots[at].first != handle) at = (at + 1) & mask;
     return at;
 }
@@ -44,6 +45,8 @@ void HandleIndex::reserve(size_t count) {
     if (capacity == mSlots.size()) return;
     std::vector<Slot> old(capacity);
     old.swap(mSlots);
+    mShift = 64;
+    for (size_t slots = capacity; slots > 1; slots /= 2) --mShift;
     for (const Slot& slot : old) {
         if (slot.first != 0) mSlots[slot_of(slot.first)] = slot;
     }

@@ -65,12 +65,14 @@ public:
     size_t size() const { return mSize; }
     void clear() {
         mSlots.clear();
+        mShift = 64;
         mSize = 0;
     }
 
 private:
     size_t slot_of(Adesk::UInt64 handle) const;
     std::vector<Slot> mSlots;  // a power of two long, at most 3/4 full
+    int mShift = 64;           // 64 - log2 of the slots
     size_t mSize = 0;
 };
 
