@@ -145,12 +145,14 @@ bool keeps_file_open(AcDbDatabase::OpenMode mode) {
     return mode != AcDbDatabase::kForReadAndAllShare;
 }
 
-Acad::ErrorStatus write_file(int fd, const std::string& text) {
-    for (size_t done = 0; done < text.size();) {
-        ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return errno == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
-        done += static_cast<size_t>(put);
+Acad::ErrorStatus write_file(int fd, const std::vector<std::string>& parts) {
+    for (const std::string& text : parts) {
+        for (size_t done = 0; done < text.size();) {
+            ssize_t put = write(fd, text.data() + done, text.size() - done);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return errno == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
+            done += static_cast<size_t>(put);
+        }
     }
     return fsync(fd) == 0 ? Acad::eOk : Acad::eFileAccessErr;
 }
@@ -177,10 +179,10 @@ Acad::ErrorStatus sync_folder(const std::filesystem::path& folder) {
     return synced ? Acad::eOk : Acad::eFileAccessErr;
 }
 
-// Writes text to a new file in the target's folder and renames it over the target. A
-// symbolic link is written through to its target, and a file that is there keeps its
-// mode; a new one gets the mode the process's umask leaves.
-Acad::ErrorStatus replace_file(const std::string& path, const std::string& text) {
+// Writes the text, its parts in order, to a new file in the target's folder and renames it
+// over the target. A symbolic link is written through to its target, and a file that is
+// there keeps its mode; a new one gets the mode the process's umask leaves.
+Acad::ErrorStatus replace_file(const std::string& path, const std::vector<std::string>& text) {
     std::filesystem::path target(path);
     if (!resolve_links(target)) return Acad::eFileAccessErr;
     const std::filesystem::path folder =
@@ -248,14 +250,14 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::SaveAs, this);
     if (es != Acad::eOk) return es;
     if (fileName == nullptr || *fileName == L'\0') return Acad::eInvalidInput;
-    korv_host::dxf::OutTags tags;
-    if ((es = korv_host::dxf::write_database(this, tags)) != Acad::eOk) return es;
+    std::vector<std::string> text;  // the file, in parts
+    if ((es = korv_host::dxf::write_database(this, text)) != Acad::eOk) return es;
     const std::string path = korv_host::narrow(fileName);
     if (mImpl->input.is_file(path)) mImpl->input.release();
     FileLock target;
     es = FileLock::acquire(path, FileLock::Kind::Exclusive, target);
     if (es != Acad::eOk && es != Acad::eFileNotFound) return es;
-    if ((es = replace_file(path, korv_host::dxf::format_tags(tags))) != Acad::eOk) return es;
+    if ((es = replace_file(path, text)) != Acad::eOk) return es;
     mImpl->file_name = fileName;
     mImpl->has_file_name = true;
     return Acad::eOk;

@@ -33,9 +33,9 @@ std::string handle_of(const int64_t (&name)[2], AcDbDatabase* db) {
 
 // ----- writing -----------------------------------------------------------------------------
 
-Acad::ErrorStatus OutFiler::put(int code, std::string value) {
+Acad::ErrorStatus OutFiler::put(int code, std::string_view value) {
     if (mStatus != Acad::eOk) return mStatus;
-    mOut.push_back({code, std::move(value)});
+    mOut.add(code, value);
     return Acad::eOk;
 }
 

@@ -18,7 +18,7 @@ namespace korv_host::dxf {
 // Collects the items an object writes. Object ids become their handles ("0" for none).
 class OutFiler : public AcDbDxfFiler {
 public:
-    OutFiler(AcDbDatabase* database, OutTags& out) : mDatabase(database), mOut(out) {}
+    OutFiler(AcDbDatabase* database, TagText& out) : mDatabase(database), mOut(out) {}
 
     Acad::ErrorStatus filerStatus() const override { return mStatus; }
     AcDb::FilerType filerType() const override { return AcDb::kFileFiler; }
@@ -36,12 +36,12 @@ public:
     Acad::ErrorStatus writeResBuf(const resbuf& rb) override;
     Acad::ErrorStatus writeDouble(AcDb::DxfCode code, double val, int prec = kDfltPrec) override;
     // A tag exactly as given (the host's own structure, kept data of unknown objects).
-    void writeRaw(int code, std::string value) { mOut.push_back({code, std::move(value)}); }
+    void writeRaw(int code, std::string_view value) { mOut.add(code, value); }
 
 private:
-    Acad::ErrorStatus put(int code, std::string value);
+    Acad::ErrorStatus put(int code, std::string_view value);
     AcDbDatabase* mDatabase;
-    OutTags& mOut;
+    TagText& mOut;
     Acad::ErrorStatus mStatus = Acad::eOk;
 };
 

@@ -196,24 +196,21 @@ Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags) {
     return es == Acad::eEndOfFile ? Acad::eOk : es;
 }
 
-void append_tag(std::string& out, int code, std::string_view value) {
+void TagText::add(int code, std::string_view value) {
     char digits[16];
     auto [stop, error] = std::to_chars(digits, digits + sizeof digits, code);
     const auto length = static_cast<size_t>(stop - digits);
-    if (length < 3) out.append(3 - length, ' ');
-    out.append(digits, length);
-    out += '\n';
-    out += value;
-    out += '\n';
+    if (length < 3) mText.append(3 - length, ' ');
+    mText.append(digits, length);
+    mText += '\n';
+    mText += value;
+    mText += '\n';
+    ++mCount;
 }
 
-std::string format_tags(const OutTags& tags) {
-    size_t size = 0;
-    for (const OutTag& tag : tags) size += tag.value.size() + 6;
-    std::string out;
-    out.reserve(size);
-    for (const OutTag& tag : tags) append_tag(out, tag.code, tag.value);
-    return out;
+void TagText::add(const TagText& tags, size_t at) {
+    mText.insert(at, tags.mText);
+    mCount += tags.mCount;
 }
 
 bool parse_real(std::string_view text, double& value) {

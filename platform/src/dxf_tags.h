@@ -25,12 +25,30 @@ struct Tag {
 };
 using Tags = std::vector<Tag>;
 
-// A tag being written.
-struct OutTag {
-    int code = 0;
-    std::string value;
+// Tags being written, as DXF text: each code right-aligned in three columns, as the host
+// writes it, then its value.
+class TagText {
+public:
+    void add(int code, std::string_view value);
+    void add(const TagText& tags, size_t at);  // at: a tag's offset in the text
+    size_t count() const { return mCount; }
+    // What the text was at some point, to go back to.
+    struct Mark {
+        size_t size = 0;
+        size_t count = 0;
+    };
+    Mark mark() const { return {mText.size(), mCount}; }
+    void cut(Mark mark) {
+        mText.resize(mark.size);
+        mCount = mark.count;
+    }
+    const std::string& text() const { return mText; }
+    std::string take() { return std::move(mText); }
+
+private:
+    std::string mText;
+    size_t mCount = 0;
 };
-using OutTags = std::vector<OutTag>;
 
 enum class ValueType {
     Text,   // strings, names, markers, and handles written as text (5, 105, 320-329, 1005)
@@ -83,9 +101,6 @@ private:
 
 // All tags of the text (TagScanner::next_checked).
 Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags);
-// Writes the tags as DXF text: the code right-aligned in three columns, as the host does.
-void append_tag(std::string& out, int code, std::string_view value);
-std::string format_tags(const OutTags& tags);
 
 // Values as text and back. Parsing is strict: the whole text (surrounding blanks aside)
 // must be the value; reals must be finite.
