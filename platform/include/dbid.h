@@ -22,6 +22,9 @@ public:
     AcDbDatabase* database = nullptr;  // null once the database is gone
     AcDbObject* object = nullptr;      // owned by the database; null once it is gone
     Adesk::UInt64 handle = 0;
+    // The object's class as it became resident: misuse is often reported from the object's
+    // destructor, where isA() already answers AcDbObject.
+    const AcRxClass* resident_class = nullptr;
 };
 
 class AcDbObjectId {

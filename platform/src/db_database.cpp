@@ -14,6 +14,44 @@ std::vector<AcDbDatabase*>& live_databases() {
     return instance;
 }
 
+// The slot of the handle, or of the free slot where it would go.
+size_t HandleIndex::slot_of(Adesk::UInt64 handle) const {
+    // Fibonacci hashing: the product's top bits spread handles given in sequence.
+    const size_t mask = mSlots.size() - 1;
+    size_t at = static_cast<size_t>((handle * 0x9E3779B97F4A7C15ull) >> mShift);
+    while (mSlots[at].first != 0 && mSlots[at].first != handle) at = (at + 1) & mask;
+    return at;
+}
+
+const HandleIndex::Slot* HandleIndex::find(Adesk::UInt64 handle) const {
+    if (handle == 0 || mSlots.empty()) return nullptr;
+    const Slot& slot = mSlots[slot_of(handle)];
+    return slot.first == handle ? &slot : nullptr;
+}
+
+AcDbStub*& HandleIndex::operator[](Adesk::UInt64 handle) {
+    reserve(mSize + 1);
+    Slot& slot = mSlots[slot_of(handle)];
+    if (slot.first != handle) {
+        slot.first = handle;
+        ++mSize;
+    }
+    return slot.second;
+}
+
+void HandleIndex::reserve(size_t count) {
+    size_t capacity = mSlots.empty() ? 16 : mSlots.size();
+    while (count > capacity / 4 * 3) capacity *= 2;
+    if (capacity == mSlots.size()) return;
+    std::vector<Slot> old(capacity);
+    old.swap(mSlots);
+    mShift = 64;
+    for (size_t slots = capacity; slots > 1; slots /= 2) --mShift;
+    for (const Slot& slot : old) {
+        if (slot.first != 0) mSlots[slot_of(slot.first)] = slot;
+    }
+}
+
 AcDbObjectId DatabaseImpl::add_object(AcDbObject* object, AcDbObjectId owner,
                                       Adesk::UInt64 handle) {
     if (handle == 0) handle = next_handle;

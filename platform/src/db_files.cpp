@@ -20,12 +20,15 @@
 // open holds is refused with eFileSharingViolation; the database's own hold on the file it
 // was read from is given up first.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "dxf_reader.h"
@@ -58,16 +61,65 @@ void clear_database(korv_host::DatabaseImpl& impl) {
     impl.read_repairs.clear();
 }
 
-Acad::ErrorStatus read_all(int fd, std::string& text) {
-    text.clear();
-    char buffer[65536];
-    for (off_t offset = 0;;) {
-        ssize_t got = pread(fd, buffer, sizeof buffer, offset);
+// The whole file in one buffer, without a copy where that can be had. A large drawing is
+// mapped: its bytes are the page cache's own, and no buffer of the file's size is allocated
+// and filled (a program that cuts the file short while it is read ends the process; one
+// that rewrites it in place is read as the read would find it). A small one is read in as
+// few calls as the file allows: its size is known up front, and a file that grows while it
+// is read is read to its end.
+class FileText {
+public:
+    FileText() = default;
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+    ~FileText() {
+        if (mMapped != nullptr) munmap(mMapped, mSize);
+    }
+    std::string_view view() const {
+        return {mMapped != nullptr ? static_cast<const char*>(mMapped) : mBytes.get(), mSize};
+    }
+    Acad::ErrorStatus read(int fd);
+
+private:
+    static constexpr size_t kMapFrom = size_t{1} << 20;
+    Acad::ErrorStatus read_in(int fd, size_t capacity);
+    void* mMapped = nullptr;
+    std::unique_ptr<char[]> mBytes;
+    size_t mSize = 0;
+};
+
+Acad::ErrorStatus FileText::read(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return Acad::eFileAccessErr;
+    const auto size = static_cast<size_t>(info.st_size > 0 ? info.st_size : 0);
+    if (S_ISREG(info.st_mode) && size >= kMapFrom) {
+        void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (mapped != MAP_FAILED) {
+            mMapped = mapped;
+            mSize = size;
+            return Acad::eOk;
+        }
+    }
+    return read_in(fd, size > 0 ? size + 1 : 65536);
+}
+
+// The buffer is not cleared first: every byte of it that is used is read.
+Acad::ErrorStatus FileText::read_in(int fd, size_t capacity) {
+    mBytes.reset(new char[capacity]);
+    mSize = 0;
+    for (;;) {
+        if (mSize == capacity) {
+            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::memcpy(larger.get(), mBytes.get(), mSize);
+            mBytes = std::move(larger);
+            capacity *= 2;
+        }
+        const ssize_t got =
+            pread(fd, mBytes.get() + mSize, capacity - mSize, static_cast<off_t>(mSize));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return Acad::eFileAccessErr;
         if (got == 0) return Acad::eOk;
-        text.append(buffer, static_cast<size_t>(got));
-        offset += got;
+        mSize += static_cast<size_t>(got);
     }
 }
 
@@ -93,12 +145,14 @@ bool keeps_file_open(AcDbDatabase::OpenMode mode) {
     return mode != AcDbDatabase::kForReadAndAllShare;
 }
 
-Acad::ErrorStatus write_file(int fd, const std::string& text) {
-    for (size_t done = 0; done < text.size();) {
-        ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return errno == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
-        done += static_cast<size_t>(put);
+Acad::ErrorStatus write_file(int fd, const std::vector<std::string>& parts) {
+    for (const std::string& text : parts) {
+        for (size_t done = 0; done < text.size();) {
+            ssize_t put = write(fd, text.data() + done, text.size() - done);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return errno == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
+            done += static_cast<size_t>(put);
+        }
     }
     return fsync(fd) == 0 ? Acad::eOk : Acad::eFileAccessErr;
 }
@@ -125,10 +179,10 @@ Acad::ErrorStatus sync_folder(const std::filesystem::path& folder) {
     return synced ? Acad::eOk : Acad::eFileAccessErr;
 }
 
-// Writes text to a new file in the target's folder and renames it over the target. A
-// symbolic link is written through to its target, and a file that is there keeps its
-// mode; a new one gets the mode the process's umask leaves.
-Acad::ErrorStatus replace_file(const std::string& path, const std::string& text) {
+// Writes the text, its parts in order, to a new file in the target's folder and renames it
+// over the target. A symbolic link is written through to its target, and a file that is
+// there keeps its mode; a new one gets the mode the process's umask leaves.
+Acad::ErrorStatus replace_file(const std::string& path, const std::vector<std::string>& text) {
     std::filesystem::path target(path);
     if (!resolve_links(target)) return Acad::eFileAccessErr;
     const std::filesystem::path folder =
@@ -167,11 +221,11 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode shmo
     const std::string path = korv_host::narrow(fileName);
     FileLock lock;
     if ((es = open_for(path, shmode, lock)) != Acad::eOk) return es;
-    std::string text;
-    if ((es = read_all(lock.fd(), text)) != Acad::eOk) return es;
+    FileText text;
+    if ((es = text.read(lock.fd())) != Acad::eOk) return es;
     clear_database(*mImpl);
     try {
-        es = korv_host::dxf::read_database(this, text, mImpl->read_repairs);
+        es = korv_host::dxf::read_database(this, text.view(), mImpl->read_repairs);
     } catch (...) {
         es = Acad::eDwgNeedsRecovery;  // a class's own reading gave up: the file is not sound
     }
@@ -196,14 +250,14 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
     Acad::ErrorStatus es = korv_host::fault_status(HostOp::SaveAs, this);
     if (es != Acad::eOk) return es;
     if (fileName == nullptr || *fileName == L'\0') return Acad::eInvalidInput;
-    korv_host::dxf::Tags tags;
-    if ((es = korv_host::dxf::write_database(this, tags)) != Acad::eOk) return es;
+    std::vector<std::string> text;  // the file, in parts
+    if ((es = korv_host::dxf::write_database(this, text)) != Acad::eOk) return es;
     const std::string path = korv_host::narrow(fileName);
     if (mImpl->input.is_file(path)) mImpl->input.release();
     FileLock target;
     es = FileLock::acquire(path, FileLock::Kind::Exclusive, target);
     if (es != Acad::eOk && es != Acad::eFileNotFound) return es;
-    if ((es = replace_file(path, korv_host::dxf::format_tags(tags))) != Acad::eOk) return es;
+    if ((es = replace_file(path, text)) != Acad::eOk) return es;
     mImpl->file_name = fileName;
     mImpl->has_file_name = true;
     return Acad::eOk;

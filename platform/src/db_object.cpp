@@ -31,20 +31,12 @@ void report_violation(const std::string& what) {
     std::fprintf(stderr, "host misuse: %s\n", what.c_str());
 }
 
-// The class of each object as it became resident. Misuse is often reported from the
-// object's destructor, where isA() already answers AcDbObject.
-std::unordered_map<const AcDbStub*, const AcRxClass*>& resident_classes() {
-    static auto& instance = *new std::unordered_map<const AcDbStub*, const AcRxClass*>;
-    return instance;
-}
-
 std::string describe(const AcDbObject* object) {
     if (object == nullptr) return "null object";
     const AcDbObjectId id = object->objectId();
-    const AcRxClass* cls = object->isA();
-    if (auto found = resident_classes().find(id); found != resident_classes().end()) {
-        cls = found->second;
-    }
+    const AcDbStub* stub = id;
+    const AcRxClass* cls =
+        stub != nullptr && stub->resident_class != nullptr ? stub->resident_class : object->isA();
     std::string text = narrow(cls->name());
     if (!id.isNull()) {
         ACHAR handle[AcDbHandle::kStrSiz];
@@ -58,8 +50,7 @@ AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 han
     // Stubs are never freed before the process ends, so a stale id never dangles.
     static auto& arena = *new std::deque<AcDbStub>;
     static Adesk::UInt64 next_serial = 1;
-    arena.push_back(AcDbStub{next_serial++, database, object, handle});
-    resident_classes()[&arena.back()] = object->isA();
+    arena.push_back(AcDbStub{next_serial++, database, object, handle, object->isA()});
     return &arena.back();
 }
 

@@ -2,6 +2,8 @@
 #include <dbfiler.h>
 #include <dbpl.h>
 
+#include <algorithm>
+
 #include "db_filing.h"
 #include "host_state.h"
 #include "ocs.h"
@@ -177,6 +179,10 @@ Acad::ErrorStatus AcDbPolyline::dxfInFields(AcDbDxfFiler* filer) {
         switch (rb.restype) {
             case AcDb::kDxfInt32:
                 declared = rb.resval.rlong;
+                // The count is the file's word: room for it within reason, not beyond.
+                if (declared > 0 && mVertices.empty()) {
+                    mVertices.reserve(static_cast<size_t>(std::min(declared, 4096L)));
+                }
                 break;
             case AcDb::kDxfInt16:
                 mClosed = (rb.resval.rint & 1) != 0;

@@ -33,9 +33,9 @@ std::string handle_of(const int64_t (&name)[2], AcDbDatabase* db) {
 
 // ----- writing -----------------------------------------------------------------------------
 
-Acad::ErrorStatus OutFiler::put(int code, std::string value) {
+Acad::ErrorStatus OutFiler::put(int code, std::string_view value) {
     if (mStatus != Acad::eOk) return mStatus;
-    mOut.push_back({code, std::move(value)});
+    mOut.add(code, value);
     return Acad::eOk;
 }
 
@@ -134,7 +134,7 @@ Acad::ErrorStatus InFiler::readResBuf(resbuf* pRb) {
         case ValueType::Text:
         case ValueType::Binary:
         case ValueType::Invalid:
-            mText = widen(tag.value);
+            widen_into(tag.value, mText);
             pRb->resval.rstring = mText.data();
             break;
     }
@@ -151,7 +151,8 @@ Acad::ErrorStatus InFiler::pushBackItem() {
 bool InFiler::atSubclassData(const ACHAR* subClassName) {
     if (subClassName == nullptr) return false;
     if (!atEndOfObject() && mTags[mPos].code == 100) {
-        if (widen(mTags[mPos].value) != subClassName) return false;
+        widen_into(mTags[mPos].value, mMarker);
+        if (mMarker != subClassName) return false;
         ++mPos;
         mLastItem = SIZE_MAX;
         return true;
@@ -163,7 +164,7 @@ bool InFiler::atSubclassData(const ACHAR* subClassName) {
 }
 
 void InFiler::note(size_t index, std::string what) {
-    if (mContext.repairs == nullptr || !mContext.noted.insert(index).second) return;
+    if (mContext.repairs == nullptr || !mContext.noted.insert(mFirstIndex + index).second) return;
     mContext.repairs->push_back({std::move(what), mTags[index].line, mHandle, mTags[index].code});
 }
 

@@ -18,7 +18,7 @@ namespace korv_host::dxf {
 // Collects the items an object writes. Object ids become their handles ("0" for none).
 class OutFiler : public AcDbDxfFiler {
 public:
-    OutFiler(AcDbDatabase* database, Tags& out) : mDatabase(database), mOut(out) {}
+    OutFiler(AcDbDatabase* database, TagText& out) : mDatabase(database), mOut(out) {}
 
     Acad::ErrorStatus filerStatus() const override { return mStatus; }
     AcDb::FilerType filerType() const override { return AcDb::kFileFiler; }
@@ -36,12 +36,12 @@ public:
     Acad::ErrorStatus writeResBuf(const resbuf& rb) override;
     Acad::ErrorStatus writeDouble(AcDb::DxfCode code, double val, int prec = kDfltPrec) override;
     // A tag exactly as given (the host's own structure, kept data of unknown objects).
-    void writeRaw(int code, std::string value) { mOut.push_back({code, std::move(value)}); }
+    void writeRaw(int code, std::string_view value) { mOut.add(code, value); }
 
 private:
-    Acad::ErrorStatus put(int code, std::string value);
+    Acad::ErrorStatus put(int code, std::string_view value);
     AcDbDatabase* mDatabase;
-    Tags& mOut;
+    TagText& mOut;
     Acad::ErrorStatus mStatus = Acad::eOk;
 };
 
@@ -52,20 +52,22 @@ struct ReadContext {
     // host does not keep); false for a handle that no object of the file has.
     std::function<bool(uint64_t handle, AcDbObjectId& id)> resolve;
     std::vector<host_test::ReadRepair>* repairs = nullptr;
-    // The tags noted so far: data read more than once, or read by the reader and then by
-    // the object, is noted once.
+    // The tags noted so far, by their place among the file's tags: data read more than
+    // once, or read by the reader and then by the object, is noted once.
     std::unordered_set<size_t> noted;
     // Files of release 12 and before have no subclass markers: each class then reads its
     // groups from the whole of the object's data, where they stand.
     bool markers_optional = false;
 };
 
+// Hands out tags[begin, end) of an object; tags[0] is the file's tag `first_index`.
 class InFiler : public AcDbDxfFiler {
 public:
-    InFiler(AcDbDatabase* database, const Tags& tags, size_t begin, size_t end, uint64_t handle,
-            ReadContext& context)
+    InFiler(AcDbDatabase* database, const Tags& tags, size_t first_index, size_t begin, size_t end,
+            uint64_t handle, ReadContext& context)
         : mDatabase(database),
           mTags(tags),
+          mFirstIndex(first_index),
           mBegin(begin),
           mPos(begin),
           mEnd(end),
@@ -105,6 +107,7 @@ private:
     void note(size_t index, std::string what);
     AcDbDatabase* mDatabase;
     const Tags& mTags;
+    size_t mFirstIndex;
     size_t mBegin;
     size_t mPos;
     size_t mEnd;
@@ -112,7 +115,8 @@ private:
     size_t mLastItem = SIZE_MAX;
     ReadContext& mContext;
     bool mUnmarked = false;
-    std::wstring mText;  // the string of the last item read
+    std::wstring mText;    // the string of the last item read
+    std::wstring mMarker;  // the last subclass marker compared
     Acad::ErrorStatus mStatus = Acad::eOk;
 };
 

@@ -70,18 +70,41 @@ bool is_hex_text(std::string_view text) {
     return true;
 }
 
+// The digits of text from `at` on, at most `limit` of them and at least one.
+bool all_digits(std::string_view text, size_t at, size_t limit) {
+    if (at >= text.size() || text.size() - at > limit) return false;
+    for (size_t i = at; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+    }
+    return true;
+}
+
+// Numbers as writers put them (no blanks, no exponent, an optional '-' and few digits) are
+// always in range; the rest goes through the full parse. Most of a drawing's tags are such.
+bool plain_integer(std::string_view text, size_t digits) {
+    return all_digits(text, !text.empty() && text.front() == '-' ? 1 : 0, digits);
+}
+
+bool plain_real(std::string_view text) {
+    const size_t point = text.find('.');
+    if (point == std::string_view::npos) return plain_integer(text, 300);
+    return plain_integer(text.substr(0, point), 300) && all_digits(text, point + 1, 800);
+}
+
 bool value_fits(int code, std::string_view value) {
     int64_t integer = 0;
     double real = 0.0;
     switch (value_type(code)) {
         case ValueType::Real:
-            return parse_real(value, real);
+            return plain_real(value) || parse_real(value, real);
         case ValueType::Int16:
-            return parse_integer(value, integer) && integer >= -32768 && integer <= 32767;
+            return plain_integer(value, 4) ||
+                   (parse_integer(value, integer) && integer >= -32768 && integer <= 32767);
         case ValueType::Int32:
-            return parse_integer(value, integer) && integer >= INT32_MIN && integer <= INT32_MAX;
+            return plain_integer(value, 9) ||
+                   (parse_integer(value, integer) && integer >= INT32_MIN && integer <= INT32_MAX);
         case ValueType::Int64:
-            return parse_integer(value, integer);
+            return plain_integer(value, 18) || parse_integer(value, integer);
         case ValueType::Binary:
             return is_hex_text(trim(value));
         case ValueType::ObjectRef:
@@ -93,58 +116,101 @@ bool value_fits(int code, std::string_view value) {
     return false;
 }
 
-// Reads one line (without its line end) starting at pos; false at the end of the text.
-bool next_line(std::string_view text, size_t& pos, std::string_view& line) {
-    if (pos >= text.size()) return false;
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos = end + 1;
+// A group code line: as writers put it (blanks, then at most four digits) read here, any
+// other form by parse_integer.
+bool group_code(std::string_view line, int64_t& code) {
+    size_t at = 0;
+    while (at < line.size() && line[at] == ' ') ++at;
+    if (!all_digits(line, at, 4)) return parse_integer(line, code);
+    int value = 0;
+    for (; at < line.size(); ++at) value = value * 10 + (line[at] - '0');
+    code = value;
     return true;
 }
 
 }  // namespace
 
-Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags) {
-    tags.clear();
-    size_t pos = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-    size_t line = 0;
-    bool in_table_head = false;  // since "0 TABLE", up to the table's first entry
-    std::string_view code_line, value_line;
-    while (next_line(text, pos, code_line)) {
-        ++line;
-        int64_t code = 0;
-        if (!parse_integer(code_line, code)) {
-            // A blank last line is only the file's final line end.
-            if (trim(code_line).empty() && pos >= text.size()) break;
-            return Acad::eBadDxfSequence;
-        }
-        if (!next_line(text, pos, value_line)) return Acad::eDwgNeedsRecovery;
-        ++line;
-        if (code < -9999 || code > 1071) return Acad::eBadDxfSequence;
-        const int group = static_cast<int>(code);
-        if (group == 0) in_table_head = trim(value_line) == "TABLE";
-        int64_t count = 0;
-        const bool table_count = in_table_head && group == 70 && parse_integer(value_line, count);
-        if (!table_count && !value_fits(group, value_line)) return Acad::eBadDxfSequence;
-        if (group == 999) continue;
-        tags.push_back({group, std::string(value_line), line - 1});
-    }
-    return Acad::eOk;
+TagScanner::TagScanner(std::string_view text)
+    : mText(text), mPos(text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0) {}
+
+// Reads one line (without its line end); false at the end of the text.
+bool TagScanner::next_line(std::string_view& line) {
+    if (mPos >= mText.size()) return false;
+    // Lines of DXF are short: a plain loop finds their end sooner than a library search.
+    const char* begin = mText.data() + mPos;
+    const char* end = mText.data() + mText.size();
+    const char* stop = begin;
+    while (stop != end && *stop != '\n') ++stop;
+    const auto length = static_cast<size_t>(stop - begin);
+    line = std::string_view(begin, length);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    mPos += length + 1;
+    ++mLine;
+    return true;
 }
 
-std::string format_tags(const Tags& tags) {
-    std::string out;
-    out.reserve(tags.size() * 16);
-    char code[16];
-    for (const Tag& tag : tags) {
-        std::snprintf(code, sizeof code, "%3d\n", tag.code);
-        out += code;
-        out += tag.value;
-        out += '\n';
+Acad::ErrorStatus TagScanner::next_checked(Tag& tag) {
+    std::string_view code_line, value_line;
+    for (;;) {
+        mTagOffset = mPos;
+        if (!next_line(code_line)) return Acad::eEndOfFile;
+        int64_t code = 0;
+        if (!group_code(code_line, code)) {
+            // A blank last line is only the file's final line end.
+            if (trim(code_line).empty() && mPos >= mText.size()) return Acad::eEndOfFile;
+            return Acad::eBadDxfSequence;
+        }
+        if (!next_line(value_line)) return Acad::eDwgNeedsRecovery;
+        if (code < -9999 || code > 1071) return Acad::eBadDxfSequence;
+        const int group = static_cast<int>(code);
+        if (group == 0) mInTableHead = trim(value_line) == "TABLE";
+        int64_t count = 0;
+        const bool table_count = mInTableHead && group == 70 && parse_integer(value_line, count);
+        if (!table_count && !value_fits(group, value_line)) return Acad::eBadDxfSequence;
+        if (group == 999) continue;
+        tag = {group, value_line, mLine - 1};
+        return Acad::eOk;
     }
-    return out;
+}
+
+bool TagScanner::next(Tag& tag) {
+    std::string_view code_line, value_line;
+    for (;;) {
+        int64_t code = 0;
+        mTagOffset = mPos;
+        if (!next_line(code_line) || !group_code(code_line, code) || !next_line(value_line)) {
+            return false;
+        }
+        if (code == 999) continue;
+        tag = {static_cast<int>(code), value_line, mLine - 1};
+        return true;
+    }
+}
+
+Acad::ErrorStatus parse_tags(std::string_view text, Tags& tags) {
+    tags.clear();
+    TagScanner scanner(text);
+    Tag tag;
+    Acad::ErrorStatus es = Acad::eOk;
+    while ((es = scanner.next_checked(tag)) == Acad::eOk) tags.push_back(tag);
+    return es == Acad::eEndOfFile ? Acad::eOk : es;
+}
+
+void TagText::add(int code, std::string_view value) {
+    char digits[16];
+    auto [stop, error] = std::to_chars(digits, digits + sizeof digits, code);
+    const auto length = static_cast<size_t>(stop - digits);
+    if (length < 3) mText.append(3 - length, ' ');
+    mText.append(digits, length);
+    mText += '\n';
+    mText += value;
+    mText += '\n';
+    ++mCount;
+}
+
+void TagText::add(const TagText& tags, size_t at) {
+    mText.insert(at, tags.mText);
+    mCount += tags.mCount;
 }
 
 bool parse_real(std::string_view text, double& value) {
@@ -217,6 +283,13 @@ bool unicode_escape(std::string_view text, size_t i, uint32_t& code, size_t& len
 }
 
 }  // namespace
+
+bool latin1_changes(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    }
+    return text.find("\\U+") != std::string_view::npos;
+}
 
 std::string latin1_to_utf8(std::string_view text) {
     std::wstring out;  // code points

@@ -25,41 +25,52 @@ struct ClassUse {
     int count = 0;
 };
 
+// Where the extended data of the object whose tags start at `begin` starts: the offset of
+// its first 1001 tag, or the text's end.
+size_t extended_data_start(const std::string& text, size_t begin) {
+    TagScanner scanner(text, begin, 1);
+    Tag tag;
+    for (bool first = true; scanner.next(tag); first = false) {
+        if (!first && tag.code == 1001) return scanner.tag_offset();
+    }
+    return text.size();
+}
+
 class Writer {
 public:
     explicit Writer(AcDbDatabase* db) : mDb(db), mNext(db->impl().next_handle) {}
 
-    Acad::ErrorStatus write(Tags& out);
+    Acad::ErrorStatus write(std::vector<std::string>& parts);
 
 private:
     uint64_t synthetic();
     std::string handle(uint64_t value) const { return format_handle(value); }
     std::string handle(const AcDbObjectId& id) const { return format_handle(id.handle()); }
-    void tag(Tags& out, int code, std::string value) { out.push_back({code, std::move(value)}); }
+    void tag(TagText& out, int code, std::string_view value) { out.add(code, value); }
 
     std::vector<AcDbObjectId> live(const std::vector<AcDbObjectId>& ids) const;
     const std::vector<AcDbObjectId>& records(AcDbObjectId table) const;
     std::wstring dxf_name(const AcDbObject* object);
-    Acad::ErrorStatus write_object(Tags& out, AcDbObjectId id);
-    Acad::ErrorStatus write_side_data(Tags& out, const AcDbObject* object);
-    Acad::ErrorStatus write_entities(Tags& out, const AcDbBlockTableRecord* record);
-    Acad::ErrorStatus write_attributes(Tags& out, const AcDbBlockReference* reference);
-    Acad::ErrorStatus write_root(Tags& out,
+    Acad::ErrorStatus write_object(TagText& out, AcDbObjectId id);
+    Acad::ErrorStatus write_side_data(TagText& out, const AcDbObject* object);
+    Acad::ErrorStatus write_entities(TagText& out, const AcDbBlockTableRecord* record);
+    Acad::ErrorStatus write_attributes(TagText& out, const AcDbBlockReference* reference);
+    Acad::ErrorStatus write_root(TagText& out,
                                  const std::vector<std::pair<std::string, uint64_t>>& entries);
 
-    void write_header(Tags& out);
-    void write_classes(Tags& out);
-    Acad::ErrorStatus write_tables(Tags& out);
-    void open_table(Tags& out, const char* name, uint64_t handle, size_t count);
-    void write_line_types(Tags& out);
-    void write_applications(Tags& out);
-    Acad::ErrorStatus write_block_records(Tags& out);
-    Acad::ErrorStatus write_blocks(Tags& out);
-    void write_block_marker(Tags& out, const char* type, const AcDbBlockTableRecord* record);
-    Acad::ErrorStatus write_objects(Tags& out);
-    void write_dictionary(Tags& out, uint64_t own, uint64_t owner,
+    void write_header(TagText& out);
+    void write_classes(TagText& out);
+    Acad::ErrorStatus write_tables(TagText& out);
+    void open_table(TagText& out, const char* name, uint64_t handle, size_t count);
+    void write_line_types(TagText& out);
+    void write_applications(TagText& out);
+    Acad::ErrorStatus write_block_records(TagText& out);
+    Acad::ErrorStatus write_blocks(TagText& out);
+    void write_block_marker(TagText& out, const char* type, const AcDbBlockTableRecord* record);
+    Acad::ErrorStatus write_objects(TagText& out);
+    void write_dictionary(TagText& out, uint64_t own, uint64_t owner,
                           const std::vector<std::pair<std::string, uint64_t>>& entries);
-    void write_layout(Tags& out, uint64_t own, const std::string& name, int order,
+    void write_layout(TagText& out, uint64_t own, const std::string& name, int order,
                       AcDbObjectId record);
 
     AcDbDatabase* mDb;
@@ -114,7 +125,7 @@ uint64_t Writer::synthetic() {
     }
 }
 
-Acad::ErrorStatus Writer::write_object(Tags& out, AcDbObjectId id) {
+Acad::ErrorStatus Writer::write_object(TagText& out, AcDbObjectId id) {
     AcDbObject* object = nullptr;
     const bool opened = acdbOpenObject(object, id, AcDb::kForRead) == Acad::eOk;
     if (!opened) object = peek<AcDbObject>(id);  // open for write by its user: file it as it is
@@ -127,19 +138,19 @@ Acad::ErrorStatus Writer::write_object(Tags& out, AcDbObjectId id) {
     return es;
 }
 
-Acad::ErrorStatus Writer::write_side_data(Tags& out, const AcDbObject* object) {
+Acad::ErrorStatus Writer::write_side_data(TagText& out, const AcDbObject* object) {
     for (const auto& side : side_data_filers()) {
-        const size_t mark = out.size();
+        const TagText::Mark mark = out.mark();
         tag(out, 1001, narrow(side.app_name));
         OutFiler filer(mDb, out);
         Acad::ErrorStatus es = side.write ? side.write(*object, filer) : Acad::eOk;
         if (es != Acad::eOk) return es;
-        if (out.size() == mark + 1) out.pop_back();
+        if (out.count() == mark.count + 1) out.cut(mark);
     }
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Writer::write_entities(Tags& out, const AcDbBlockTableRecord* record) {
+Acad::ErrorStatus Writer::write_entities(TagText& out, const AcDbBlockTableRecord* record) {
     for (const AcDbObjectId& id : live(record->entityIds())) {
         Acad::ErrorStatus es = write_object(out, id);
         if (es != Acad::eOk) return es;
@@ -152,7 +163,7 @@ Acad::ErrorStatus Writer::write_entities(Tags& out, const AcDbBlockTableRecord* 
 }
 
 // An insert's attributes follow it, closed by a sequence end.
-Acad::ErrorStatus Writer::write_attributes(Tags& out, const AcDbBlockReference* reference) {
+Acad::ErrorStatus Writer::write_attributes(TagText& out, const AcDbBlockReference* reference) {
     const std::vector<AcDbObjectId> attributes = live(reference->attributeIds());
     if (attributes.empty()) return Acad::eOk;
     for (const AcDbObjectId& id : attributes) {
@@ -169,7 +180,7 @@ Acad::ErrorStatus Writer::write_attributes(Tags& out, const AcDbBlockReference* 
 
 // ----- sections ----------------------------------------------------------------------------
 
-void Writer::write_header(Tags& out) {
+void Writer::write_header(TagText& out) {
     tag(out, 0, "SECTION");
     tag(out, 2, "HEADER");
     tag(out, 9, "$ACADVER");
@@ -183,7 +194,7 @@ void Writer::write_header(Tags& out) {
     tag(out, 0, "ENDSEC");
 }
 
-void Writer::write_classes(Tags& out) {
+void Writer::write_classes(TagText& out) {
     for (AcRxClass* cls : registered_classes()) {
         const std::wstring dxf = cls->dxfName();
         if (dxf.empty() || same_name_ignoring_case(cls->appName(), L"AutoCAD")) continue;
@@ -208,7 +219,7 @@ void Writer::write_classes(Tags& out) {
     tag(out, 0, "ENDSEC");
 }
 
-void Writer::open_table(Tags& out, const char* name, uint64_t own, size_t count) {
+void Writer::open_table(TagText& out, const char* name, uint64_t own, size_t count) {
     tag(out, 0, "TABLE");
     tag(out, 2, name);
     tag(out, 5, handle(own));
@@ -218,7 +229,7 @@ void Writer::open_table(Tags& out, const char* name, uint64_t own, size_t count)
     tag(out, 70, std::to_string(std::min<size_t>(count, 32767)));
 }
 
-void Writer::write_line_types(Tags& out) {
+void Writer::write_line_types(TagText& out) {
     const uint64_t table = synthetic();
     open_table(out, "LTYPE", table, 3);
     for (const char* name : {"ByBlock", "ByLayer", "Continuous"}) {
@@ -237,7 +248,7 @@ void Writer::write_line_types(Tags& out) {
     tag(out, 0, "ENDTAB");
 }
 
-void Writer::write_applications(Tags& out) {
+void Writer::write_applications(TagText& out) {
     std::vector<std::wstring> names{L"ACAD"};
     for (const auto& side : side_data_filers()) names.push_back(side.app_name);
     const uint64_t table = synthetic();
@@ -254,7 +265,7 @@ void Writer::write_applications(Tags& out) {
     tag(out, 0, "ENDTAB");
 }
 
-Acad::ErrorStatus Writer::write_tables(Tags& out) {
+Acad::ErrorStatus Writer::write_tables(TagText& out) {
     tag(out, 0, "SECTION");
     tag(out, 2, "TABLES");
     write_line_types(out);
@@ -271,7 +282,7 @@ Acad::ErrorStatus Writer::write_tables(Tags& out) {
     return es;
 }
 
-Acad::ErrorStatus Writer::write_block_records(Tags& out) {
+Acad::ErrorStatus Writer::write_block_records(TagText& out) {
     const std::vector<AcDbObjectId> blocks = live(records(mDb->blockTableId()));
     open_table(out, "BLOCK_RECORD", mDb->blockTableId().handle(), blocks.size());
     for (const AcDbObjectId& id : blocks) {
@@ -292,7 +303,8 @@ Acad::ErrorStatus Writer::write_block_records(Tags& out) {
     return Acad::eOk;
 }
 
-void Writer::write_block_marker(Tags& out, const char* type, const AcDbBlockTableRecord* record) {
+void Writer::write_block_marker(TagText& out, const char* type,
+                                const AcDbBlockTableRecord* record) {
     const bool begin = std::string(type) == "BLOCK";
     tag(out, 0, type);
     tag(out, 5, handle(synthetic()));
@@ -316,7 +328,7 @@ void Writer::write_block_marker(Tags& out, const char* type, const AcDbBlockTabl
     tag(out, 1, narrow(path ? path : L""));
 }
 
-Acad::ErrorStatus Writer::write_blocks(Tags& out) {
+Acad::ErrorStatus Writer::write_blocks(TagText& out) {
     tag(out, 0, "SECTION");
     tag(out, 2, "BLOCKS");
     for (const AcDbObjectId& id : live(records(mDb->blockTableId()))) {
@@ -334,7 +346,7 @@ Acad::ErrorStatus Writer::write_blocks(Tags& out) {
     return Acad::eOk;
 }
 
-void Writer::write_dictionary(Tags& out, uint64_t own, uint64_t owner,
+void Writer::write_dictionary(TagText& out, uint64_t own, uint64_t owner,
                               const std::vector<std::pair<std::string, uint64_t>>& entries) {
     tag(out, 0, "DICTIONARY");
     tag(out, 5, handle(own));
@@ -352,7 +364,7 @@ void Writer::write_dictionary(Tags& out, uint64_t own, uint64_t owner,
     }
 }
 
-void Writer::write_layout(Tags& out, uint64_t own, const std::string& name, int order,
+void Writer::write_layout(TagText& out, uint64_t own, const std::string& name, int order,
                           AcDbObjectId record) {
     tag(out, 0, "LAYOUT");
     tag(out, 5, handle(own));
@@ -372,7 +384,7 @@ void Writer::write_layout(Tags& out, uint64_t own, const std::string& name, int 
 
 // The named objects dictionary is the file's root, with the group and layout dictionaries
 // the host regenerates at each save as entries of its own (unless it has such keys).
-Acad::ErrorStatus Writer::write_root(Tags& out,
+Acad::ErrorStatus Writer::write_root(TagText& out,
                                      const std::vector<std::pair<std::string, uint64_t>>& entries) {
     const AcDbObjectId root = mDb->namedObjectsDictionaryId();
     auto* dictionary = AcDbDictionary::cast(peek<AcDbObject>(root));
@@ -381,23 +393,23 @@ Acad::ErrorStatus Writer::write_root(Tags& out,
         return Acad::eOk;
     }
     mRoot = root.handle();
-    const size_t start = out.size();
+    const TagText::Mark start = out.mark();
     Acad::ErrorStatus es = write_object(out, root);
     if (es != Acad::eOk) return es;
-    size_t at = start + 1;
-    while (at < out.size() && out[at].code != 1001) ++at;
+    TagText added;
     AcDbDictionary* reading = nullptr;
     const bool opened = acdbOpenObject(reading, root, AcDb::kForRead) == Acad::eOk;
     for (const auto& [key, value] : entries) {
         if (opened && reading->has(widen(key).c_str())) continue;
-        out.insert(out.begin() + static_cast<long>(at), {{3, key}, {350, handle(value)}});
-        at += 2;
+        added.add(3, key);
+        added.add(350, handle(value));
     }
     if (opened) reading->close();
+    out.add(added, extended_data_start(out.text(), start.size));
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Writer::write_objects(Tags& out) {
+Acad::ErrorStatus Writer::write_objects(TagText& out) {
     tag(out, 0, "SECTION");
     tag(out, 2, "OBJECTS");
     std::vector<std::pair<std::string, uint64_t>> layouts;
@@ -432,9 +444,9 @@ Acad::ErrorStatus Writer::write_objects(Tags& out) {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Writer::write(Tags& out) {
+Acad::ErrorStatus Writer::write(std::vector<std::string>& parts) {
     HostWork host_work;
-    Tags tables, blocks, entities, objects;
+    TagText head, tables, blocks, entities, objects;
     Acad::ErrorStatus es = write_tables(tables);
     if (es == Acad::eOk) es = write_blocks(blocks);
     if (es != Acad::eOk) return es;
@@ -454,23 +466,23 @@ Acad::ErrorStatus Writer::write(Tags& out) {
     mGroups = synthetic();
     mLayoutDictionary = synthetic();
     if ((es = write_objects(objects)) != Acad::eOk) return es;
-    out.clear();
-    write_header(out);
-    write_classes(out);
-    for (Tags* part : {&tables, &blocks, &entities, &objects}) {
-        out.insert(out.end(), part->begin(), part->end());
+    write_header(head);
+    write_classes(head);
+    tag(objects, 0, "EOF");
+    parts.clear();
+    for (TagText* part : {&head, &tables, &blocks, &entities, &objects}) {
+        parts.push_back(part->take());
     }
-    tag(out, 0, "EOF");
     return Acad::eOk;
 }
 
 }  // namespace
 
-Acad::ErrorStatus write_database(AcDbDatabase* db, Tags& out) {
+Acad::ErrorStatus write_database(AcDbDatabase* db, std::vector<std::string>& parts) {
     if (db == nullptr || db->blockTableId().isNull() || db->layerTableId().isNull()) {
         return Acad::eNoDatabase;
     }
-    return Writer(db).write(out);
+    return Writer(db).write(parts);
 }
 
 }  // namespace korv_host::dxf

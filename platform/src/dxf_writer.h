@@ -1,5 +1,5 @@
-// dxf_writer.h: a whole drawing database as DXF tags (AutoCAD 2018 format, the one the
-// host's release writes).
+// dxf_writer.h: a whole drawing database as DXF text (AutoCAD 2018 format, the one the
+// host's release writes), in a few parts that make the file in order.
 //
 // What is written: the header ($ACADVER, $HANDSEED), CLASSES (every custom class registered
 // now, and the classes of kept unknown entities), TABLES (line types, layers, registered
@@ -16,10 +16,13 @@
 
 #include <dbmain.h>
 
+#include <string>
+#include <vector>
+
 #include "dxf_tags.h"
 
 namespace korv_host::dxf {
 
-Acad::ErrorStatus write_database(AcDbDatabase* db, Tags& out);
+Acad::ErrorStatus write_database(AcDbDatabase* db, std::vector<std::string>& parts);
 
 }  // namespace korv_host::dxf

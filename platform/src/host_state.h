@@ -48,13 +48,41 @@ std::string describe(const AcDbObject* object);
 AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 handle);
 
 // ----- databases -----------------------------------------------------------------------
+// The objects of a database by handle: open addressing in one array, as a drawing of
+// hundreds of thousands of objects fills it at once. Handle 0 names no object and marks a
+// free slot; objects are never taken out (an erased object keeps its handle).
+class HandleIndex {
+public:
+    struct Slot {
+        Adesk::UInt64 first = 0;
+        AcDbStub* second = nullptr;
+    };
+    const Slot* find(Adesk::UInt64 handle) const;
+    const Slot* end() const { return nullptr; }
+    size_t count(Adesk::UInt64 handle) const { return find(handle) != nullptr ? 1 : 0; }
+    AcDbStub*& operator[](Adesk::UInt64 handle);
+    void reserve(size_t count);
+    size_t size() const { return mSize; }
+    void clear() {
+        mSlots.clear();
+        mShift = 64;
+        mSize = 0;
+    }
+
+private:
+    size_t slot_of(Adesk::UInt64 handle) const;
+    std::vector<Slot> mSlots;  // a power of two long, at most 3/4 full
+    int mShift = 64;           // 64 - log2 of the slots
+    size_t mSize = 0;
+};
+
 class DatabaseImpl {
 public:
     explicit DatabaseImpl(AcDbDatabase* owner) : self(owner) {}
 
     AcDbDatabase* self;
     std::vector<AcDbStub*> stubs;  // every object made resident, in creation order
-    std::unordered_map<Adesk::UInt64, AcDbStub*> by_handle;
+    HandleIndex by_handle;
     Adesk::UInt64 next_handle = 1;
     AcDbObjectId block_table;
     AcDbObjectId layer_table;

@@ -28,8 +28,14 @@ std::string narrow(const std::wstring& text) {
     return out;
 }
 
-std::wstring widen(const std::string& text) {
+std::wstring widen(std::string_view text) {
     std::wstring out;
+    widen_into(text, out);
+    return out;
+}
+
+void widen_into(std::string_view text, std::wstring& out) {
+    out.clear();
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         auto c = static_cast<unsigned char>(text[i]);
@@ -45,7 +51,6 @@ std::wstring widen(const std::string& text) {
         out += static_cast<wchar_t>(code);
         i += extra + 1;
     }
-    return out;
 }
 
 bool same_name_ignoring_case(const std::wstring& a, const std::wstring& b) {
