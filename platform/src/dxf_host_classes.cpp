@@ -366,22 +366,18 @@ Acad::ErrorStatus AcDbProxyEntity::dxfInFields(AcDbDxfFiler* filer) {
     if (es != Acad::eOk) return es;
     auto* in = dynamic_cast<korv_host::dxf::InFiler*>(filer);
     if (in == nullptr) return Acad::eOk;
-    // Without subclass markers the common part read the whole object. So it did when no
-    // marker follows its own, as when a proxy read from a file without markers was saved:
-    // the common part read up to the vertices or attributes that follow. The kept data is
-    // then everything but the groups the common part writes back itself.
+    // The common part reads up to the next subclass marker, or the whole object when the
+    // file has none, and passes over the groups it does not know: the kept data is every
+    // group but those the common part writes back itself, from the object's start.
+    in->rewind();
+    bool common = true;
     korv_host::dxf::Tag tag;
-    bool more = in->readRaw(tag);
-    bool common = in->readWithoutMarkers() || !more || tag.code == 0;
-    if (common) {
-        in->rewind();
-        more = in->readRaw(tag);
-    }
-    for (; more; more = in->readRaw(tag)) {
-        if (tag.code == 0) common = false;  // the vertices or attributes that follow
+    while (in->readRaw(tag)) {
+        // The class's own data, or the vertices or attributes that follow.
+        if (tag.code == 0 || (tag.code == 100 && tag.value != "AcDbEntity")) common = false;
         const bool written = tag.code == 5 || tag.code == 8 || tag.code == 62 || tag.code == 67 ||
-                             tag.code == 330 || tag.code == 370 ||
-                             (tag.code == 100 && tag.value == "AcDbEntity");
+                             tag.code == 100 || tag.code == 102 || tag.code == 330 ||
+                             tag.code == 360 || tag.code == 370;
         if (!(common && written)) mItems.push_back({tag.code, korv_host::widen(tag.value)});
     }
     return Acad::eOk;

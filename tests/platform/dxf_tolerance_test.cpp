@@ -5,6 +5,7 @@
 #include <dbsymtb.h>
 #include <host_test/read_repairs.h>
 
+#include <fstream>
 #include <regex>
 
 #include "drawing_dump.h"
@@ -103,16 +104,23 @@ TEST_F(DxfTolerance, Release12FilesReadWithTheirContentWithOrWithoutHandles) {
               "r12.dxf.saved.dxf errors=0 fixes=0\nr12_bare.dxf.saved.dxf errors=0 fixes=0\n");
 }
 
-// An entity the host keeps as a proxy, with its vertices, reads back from the file saved
-// with markers as it was read from the one without.
-TEST_F(DxfTolerance, Release12ProxyWithVerticesReadsBackAfterASave) {
+// Entities the host keeps as proxies keep all their data through a save and read back as
+// they were read: one from release 12 with its vertices, and one whose writer put a group
+// of its own before its marker.
+TEST_F(DxfTolerance, ProxiesKeepTheirDataThroughASave) {
     ASSERT_TRUE(ezdxf_runner::script_succeeds(kRelease12, folder.path("")));
-    AcDbDatabase db(false, true), again(false, true);
-    read_and_save("r12_polyline.dxf", db);
-    read_and_save("r12_polyline.dxf.saved.dxf", again);
-    const std::string seen = drawing_dump::dump_drawing(&db);
-    EXPECT_NE(seen.find("of=POLYLINE items="), std::string::npos) << seen;
-    EXPECT_EQ(drawing_dump::dump_drawing(&again), seen);
+    std::ofstream(folder.path("thing.dxf"))
+        << "  0\nSECTION\n  2\nENTITIES\n  0\nTHING\n  5\n2A\n100\nAcDbEntity\n  8\n0\n"
+           "  4\nkept\n100\nAcDbThing\n 10\n1\n  0\nENDSEC\n  0\nEOF\n";
+    for (const auto& [name, kept] : {std::pair{"r12_polyline.dxf", "of=POLYLINE items=25"},
+                                     std::pair{"thing.dxf", "of=THING items=3"}}) {
+        AcDbDatabase db(false, true), again(false, true);
+        read_and_save(name, db);
+        read_and_save(name + std::string(".saved.dxf"), again);
+        const std::string seen = drawing_dump::dump_drawing(&db);
+        EXPECT_NE(seen.find(kept), std::string::npos) << seen;
+        EXPECT_EQ(drawing_dump::dump_drawing(&again), seen);
+    }
 }
 
 // A block table of more entries than a 16-bit count holds, and a layer name beyond the
