@@ -20,6 +20,15 @@
 namespace korv_host::dxf {
 namespace {
 
+// A record's type as the host names it, a C string: blanks a writer left after the name
+// and anything from a NUL on are no part of it ("SEQEND  " ends a sequence as "SEQEND"
+// does, and is saved as "SEQEND").
+std::string_view record_type(std::string_view value) {
+    value = value.substr(0, value.find('\0'));
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+    return value;
+}
+
 // A stretch of the file from a "0 TYPE" tag up to the next one (first in a file that does
 // not start with one: the tags before it). The file is read once, checked, into entries;
 // the tags of an entry are read again from the file's bytes where they are needed, so that
@@ -238,7 +247,7 @@ void Reader::add_to_index(const Tag& tag, size_t index, size_t offset, size_t& c
         entry.offset = offset;
         entry.line = tag.line;
         entry.index = index;
-        entry.type = tag.value;
+        entry.type = record_type(tag.value);
         entry.first_code = static_cast<int16_t>(tag.code);
         if (latin1_changes(tag.value)) mUnsettledTypes.push_back(mEntries.size());
         mEntries.push_back(entry);

@@ -112,8 +112,13 @@ TEST_F(DxfTolerance, ProxiesKeepTheirDataThroughASave) {
     std::ofstream(folder.path("thing.dxf"))
         << "  0\nSECTION\n  2\nENTITIES\n  0\nTHING\n  5\n2A\n100\nAcDbEntity\n  8\n0\n"
            "  4\nkept\n100\nAcDbThing\n 10\n1\n  0\nENDSEC\n  0\nEOF\n";
+    // A type is a C string: what follows a NUL is no part of it, nor are trailing blanks.
+    std::string padded = dxf_files::read_text(folder.path("thing.dxf"));
+    padded.replace(padded.find("THING"), 5, std::string("THING \0x", 8));
+    std::ofstream(folder.path("padded.dxf")) << padded;
     for (const auto& [name, kept] : {std::pair{"r12_polyline.dxf", "of=POLYLINE items=25"},
-                                     std::pair{"thing.dxf", "of=THING items=3"}}) {
+                                     std::pair{"thing.dxf", "of=THING items=3"},
+                                     std::pair{"padded.dxf", "of=THING items=3"}}) {
         AcDbDatabase db(false, true), again(false, true);
         read_and_save(name, db);
         read_and_save(name + std::string(".saved.dxf"), again);
