@@ -6,6 +6,7 @@
 #include <dbproxy.h>
 
 #include <algorithm>
+#include <cctype>
 #include <deque>
 #include <iterator>
 #include <map>
@@ -27,6 +28,14 @@ std::string_view record_type(std::string_view value) {
     value = value.substr(0, value.find('\0'));
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
     return value;
+}
+
+// Types name classes in any case ("ATTRIB" and "Attrib" are the same record).
+bool is_type(std::string_view type, std::string_view name) {
+    return type.size() == name.size() &&
+           std::equal(type.begin(), type.end(), name.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == b;
+           });
 }
 
 // A stretch of the file from a "0 TYPE" tag up to the next one (first in a file that does
@@ -525,11 +534,11 @@ void Reader::fold_followers(std::vector<Record>& records) {
     size_t kept = 0;
     for (size_t i = 0; i < records.size(); ++i) {
         Record& record = records[i];
-        const bool follower =
-            record.type() == "VERTEX" || record.type() == "SEQEND" || record.type() == "ATTRIB";
+        const bool follower = is_type(record.type(), "VERTEX") ||
+                              is_type(record.type(), "SEQEND") || is_type(record.type(), "ATTRIB");
         if (follower && kept > 0) {
             Record& owner = records[kept - 1];
-            if (record.type() == "ATTRIB" && owner.type() == "INSERT") {
+            if (is_type(record.type(), "ATTRIB") && is_type(owner.type(), "INSERT")) {
                 mAttributes[owner.entry].push_back(record);
                 continue;
             }
