@@ -22,11 +22,12 @@ namespace korv_host::dxf {
 namespace {
 
 // A record's type as the host names it, a C string: blanks a writer left after the name
-// and anything from a NUL on are no part of it ("SEQEND  " ends a sequence as "SEQEND"
-// does, and is saved as "SEQEND").
+// (a carriage return among them) and anything from a NUL on are no part of it
+// ("SEQEND  " ends a sequence as "SEQEND" does, and is saved as "SEQEND").
 std::string_view record_type(std::string_view value) {
     value = value.substr(0, value.find('\0'));
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+        value.remove_suffix(1);
     return value;
 }
 

@@ -114,7 +114,7 @@ TEST_F(DxfTolerance, ProxiesKeepTheirDataThroughASave) {
            "  4\nkept\n100\nAcDbThing\n 10\n1\n  0\nENDSEC\n  0\nEOF\n";
     // A type is a C string: what follows a NUL is no part of it, nor are trailing blanks.
     std::string padded = dxf_files::read_text(folder.path("thing.dxf"));
-    padded.replace(padded.find("THING"), 5, std::string("THING \0x", 8));
+    padded.replace(padded.find("THING"), 5, std::string("THING \r\0x", 9));
     std::ofstream(folder.path("padded.dxf")) << padded;
     for (const auto& [name, kept] : {std::pair{"r12_polyline.dxf", "of=POLYLINE items=25"},
                                      std::pair{"thing.dxf", "of=THING items=3"},
