@@ -215,8 +215,8 @@ public:
 
 typedef std::pair<AcDbObjectId, AcDbObjectId> Record_key;  // (member id, reference id)
 
-// The live records in key order, sorted: scans file ids in creation order, so
-// records arrive at the end, and queries walk the whole of it front to back.
+// The live records, sorted by key: scans file ids in creation order, so records arrive
+// at the end, and queries walk the whole of it front to back.
 class Record_map {
 public:
     typedef std::pair<Record_key, Inventoried_assembly*> value_type;
@@ -299,11 +299,11 @@ public:
     bool collect_rebar_configs() const { return m_collect_rebar_configs; }
 
 private:
+    void file_record(Inventoried_assembly* record);
+
     Record_map m_records;
     std::map<AcDbObjectId, Inventoried_assembly*> m_erased_records;
     std::unordered_map<GUID, Inventoried_assembly*, Guid_hash, Guid_equal> m_imported_records;
-    void file_record(Inventoried_assembly* record);
-
     Record_storage m_record_storage;
     std::deque<Inventoried_assembly*> m_owned;  // every record ever made, to destroy
     int m_highest_member_number = 0;
