@@ -24,6 +24,7 @@
 // each with its own notifications.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -47,12 +48,35 @@ class AcString;
 namespace korv_host {
 class DatabaseImpl;
 struct ObjectAccess;
+
+// Host-internal: the heap database objects and what they own come from (blocks of up to
+// 512 bytes; larger ones from the global heap). A block goes back with the size it was
+// taken with.
+void* take_pooled(size_t bytes);
+void give_back_pooled(void* block, size_t bytes) noexcept;
+
+template <class T>
+struct PooledAllocator {
+    using value_type = T;
+    PooledAllocator() = default;
+    template <class U>
+    PooledAllocator(const PooledAllocator<U>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(take_pooled(n * sizeof(T))); }
+    void deallocate(T* block, size_t n) noexcept { give_back_pooled(block, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const PooledAllocator<U>&) const noexcept {
+        return true;
+    }
+};
 }  // namespace korv_host
 
 class AcDbObject : public AcRxObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbObject);
     ~AcDbObject() override;
+    // Objects come from the host's own heap; delete is given the object's size.
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
 
     AcDbObjectId objectId() const;
     AcDbObjectId ownerId() const { return mOwnerId; }

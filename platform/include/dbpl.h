@@ -65,10 +65,12 @@ public:
         double end_width = 0.0;
         Adesk::Int32 identifier = 0;
     };
-    const std::vector<Vertex>& vertices() const { return mVertices; }
+    const std::vector<Vertex, korv_host::PooledAllocator<Vertex>>& vertices() const {
+        return mVertices;
+    }
 
 private:
-    std::vector<Vertex> mVertices;
+    std::vector<Vertex, korv_host::PooledAllocator<Vertex>> mVertices;
     AcGeVector3d mNormal = AcGeVector3d::kZAxis;
     double mElevation = 0.0;
     double mConstantWidth = 0.0;

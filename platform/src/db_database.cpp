@@ -43,7 +43,7 @@ void HandleIndex::reserve(size_t count) {
     size_t capacity = mSlots.empty() ? 16 : mSlots.size();
     while (count > capacity / 4 * 3) capacity *= 2;
     if (capacity == mSlots.size()) return;
-    std::vector<Slot> old(capacity);
+    LargeVector<Slot> old(capacity);
     old.swap(mSlots);
     mShift = 64;
     for (size_t slots = capacity; slots > 1; slots /= 2) --mShift;

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <deque>
 #include <unordered_map>
 
 #include "host_state.h"
@@ -48,10 +47,9 @@ std::string describe(const AcDbObject* object) {
 
 AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 handle) {
     // Stubs are never freed before the process ends, so a stale id never dangles.
-    static auto& arena = *new std::deque<AcDbStub>;
     static Adesk::UInt64 next_serial = 1;
-    arena.push_back(AcDbStub{next_serial++, database, object, handle, object->isA()});
-    return &arena.back();
+    return new (take_pooled(sizeof(AcDbStub)))
+        AcDbStub{next_serial++, database, object, handle, object->isA()};
 }
 
 Acad::ErrorStatus ObjectAccess::open(AcDbObject* object, AcDb::OpenMode mode) {

@@ -65,9 +65,11 @@ struct Record {
     uint64_t handle() const { return head->handle; }
 };
 
+using Records = LargeVector<Record>;
+
 struct Block {
     Record begin;
-    std::vector<Record> entities;
+    Records entities;
 };
 
 struct ClassInfo {
@@ -140,18 +142,18 @@ private:
         return (entry + 1 < mEntries.size() ? mEntries[entry + 1].index : mTagCount) -
                mEntries[entry].index;
     }
-    const std::vector<Record>& attributes(const Record& record) const;
+    const Records& attributes(const Record& record) const;
 
     // ----- structure -----
     Acad::ErrorStatus split_sections();
     size_t header_end(size_t begin, std::vector<size_t>& strays) const;
     size_t section_end(size_t begin) const;
-    Acad::ErrorStatus split_records(size_t begin, size_t end, std::vector<Record>& records);
+    Acad::ErrorStatus split_records(size_t begin, size_t end, Records& records);
     Acad::ErrorStatus read_header(size_t begin, size_t end);
-    Acad::ErrorStatus read_classes(const std::vector<Record>& records);
-    Acad::ErrorStatus read_tables(const std::vector<Record>& records);
-    Acad::ErrorStatus read_blocks(const std::vector<Record>& records);
-    void fold_followers(std::vector<Record>& records);
+    Acad::ErrorStatus read_classes(const Records& records);
+    Acad::ErrorStatus read_tables(const Records& records);
+    Acad::ErrorStatus read_blocks(const Records& records);
+    void fold_followers(Records& records);
     Acad::ErrorStatus collect_handles();
     const Tag* header_value(const char* name) const;
     const Tag* find(const Tags& tags, size_t count, int code) const;
@@ -191,10 +193,10 @@ private:
     std::string_view mText;
     std::vector<host_test::ReadRepair>& mRepairs;
     ReadContext mContext;
-    std::vector<Entry> mEntries;
+    LargeVector<Entry> mEntries;
     std::vector<size_t> mUnsettledTypes;
     std::vector<std::pair<size_t, std::string_view>> mUnsettledHandles;
-    std::map<size_t, std::vector<Record>> mAttributes;  // by their insert's entry
+    std::map<size_t, Records> mAttributes;  // by their insert's entry
     size_t mTagCount = 0;
     bool mLatin1 = true;                 // text of a release before 2007: Latin-1, with \U+ escapes
     std::deque<std::string> mConverted;  // such text as UTF-8, where it differs
@@ -205,14 +207,14 @@ private:
     std::map<std::string_view, std::pair<size_t, size_t>> mHeader;  // $NAME -> value tags
     std::map<std::wstring, ClassInfo> mClasses;                     // by upper-case DXF name
     std::map<std::string_view, AcRxClass*> mClassByType;
-    std::map<std::string_view, std::pair<Record, std::vector<Record>>> mTables;
+    std::map<std::string_view, std::pair<Record, Records>> mTables;
     std::vector<Block> mBlocks;
-    std::vector<Record> mEntities;
-    std::vector<Record> mObjects;        // the OBJECTS section
-    std::vector<Record> mPassedOver;     // kept as handles only (end markers, other sections)
-    std::vector<uint64_t> mFileHandles;  // sorted
+    Records mEntities;
+    Records mObjects;                    // the OBJECTS section
+    Records mPassedOver;                 // kept as handles only (end markers, other sections)
+    LargeVector<uint64_t> mFileHandles;  // sorted
     std::unordered_set<uint64_t> mRegenerated;  // the layout and group trees the host rebuilds
-    std::vector<std::pair<AcDbObjectId, const Record*>> mToFill;
+    LargeVector<std::pair<AcDbObjectId, const Record*>> mToFill;
     std::map<std::wstring, AcDbObjectId> mBlockIds;  // by upper-case name
     AcDbObjectId mModelSpace, mPaperSpace;
     uint64_t mFresh = 1;
@@ -307,8 +309,8 @@ void Reader::load(size_t first, size_t end, Tags& tags) {
 // ----- structure ---------------------------------------------------------------------------
 
 // An insert's attributes, made its own.
-const std::vector<Record>& Reader::attributes(const Record& record) const {
-    static const std::vector<Record> none;
+const Records& Reader::attributes(const Record& record) const {
+    static const Records none;
     auto found = mAttributes.find(record.entry);
     return found != mAttributes.end() ? found->second : none;
 }
@@ -349,7 +351,7 @@ void Reader::note(const Tag& tag, size_t index, uint64_t handle, std::string wha
 }
 
 // The records of entries [begin, end).
-Acad::ErrorStatus Reader::split_records(size_t begin, size_t end, std::vector<Record>& records) {
+Acad::ErrorStatus Reader::split_records(size_t begin, size_t end, Records& records) {
     records.reserve(records.size() + (end - begin));
     for (size_t i = begin; i < end; ++i) {
         const Entry& entry = mEntries[i];
@@ -416,7 +418,7 @@ Acad::ErrorStatus Reader::split_sections() {
             note({0, entry.type, entry.line}, entry.index, 0,
                  "section end inside the header read past");
         }
-        std::vector<Record> records;
+        Records records;
         Acad::ErrorStatus es = Acad::eOk;
         if (header) {
             es = read_header(i, end);
@@ -486,7 +488,7 @@ const Tag* Reader::header_value(const char* name) const {
     return &mHeaderTags[found->second.first];
 }
 
-Acad::ErrorStatus Reader::read_classes(const std::vector<Record>& records) {
+Acad::ErrorStatus Reader::read_classes(const Records& records) {
     for (const Record& record : records) {
         if (record.type() != "CLASS") return Acad::eBadDxfSequence;
         const std::wstring dxf = upper_case(text(record, 1));
@@ -496,7 +498,7 @@ Acad::ErrorStatus Reader::read_classes(const std::vector<Record>& records) {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Reader::read_tables(const std::vector<Record>& records) {
+Acad::ErrorStatus Reader::read_tables(const Records& records) {
     for (size_t i = 0; i < records.size(); ++i) {
         if (records[i].type() != "TABLE") return Acad::eBadDxfSequence;
         const Tag* name = find(records[i], 2);
@@ -512,7 +514,7 @@ Acad::ErrorStatus Reader::read_tables(const std::vector<Record>& records) {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Reader::read_blocks(const std::vector<Record>& records) {
+Acad::ErrorStatus Reader::read_blocks(const Records& records) {
     for (size_t i = 0; i < records.size(); ++i) {
         if (records[i].type() != "BLOCK") return Acad::eBadDxfSequence;
         Block block;
@@ -531,7 +533,7 @@ Acad::ErrorStatus Reader::read_blocks(const std::vector<Record>& records) {
 
 // Vertices, attributes and sequence ends belong to the entity before them: an insert's
 // attributes become its own, the rest stays part of the entity's data.
-void Reader::fold_followers(std::vector<Record>& records) {
+void Reader::fold_followers(Records& records) {
     size_t kept = 0;
     for (size_t i = 0; i < records.size(); ++i) {
         Record& record = records[i];

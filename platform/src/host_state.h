@@ -43,6 +43,27 @@ Ledger& ledger();
 void report_violation(const std::string& what);
 std::string describe(const AcDbObject* object);
 
+// ----- memory -------------------------------------------------------------------------
+// Arrays of hundreds of thousands of entries, made and dropped whole (object_pool.cpp).
+void* take_large(size_t bytes);
+void give_back_large(void* block, size_t bytes) noexcept;
+
+template <class T>
+struct LargeAllocator {
+    using value_type = T;
+    LargeAllocator() = default;
+    template <class U>
+    LargeAllocator(const LargeAllocator<U>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(take_large(n * sizeof(T))); }
+    void deallocate(T* block, size_t n) noexcept { give_back_large(block, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const LargeAllocator<U>&) const noexcept {
+        return true;
+    }
+};
+template <class T>
+using LargeVector = std::vector<T, LargeAllocator<T>>;
+
 // ----- ids -----------------------------------------------------------------------------
 // Makes a stub (creation serial, never reused) for an object entering a database.
 AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 handle);
@@ -71,7 +92,7 @@ public:
 
 private:
     size_t slot_of(Adesk::UInt64 handle) const;
-    std::vector<Slot> mSlots;  // a power of two long, at most 3/4 full
+    LargeVector<Slot> mSlots;  // a power of two long, at most 3/4 full
     int mShift = 64;           // 64 - log2 of the slots
     size_t mSize = 0;
 };
@@ -81,7 +102,7 @@ public:
     explicit DatabaseImpl(AcDbDatabase* owner) : self(owner) {}
 
     AcDbDatabase* self;
-    std::vector<AcDbStub*> stubs;  // every object made resident, in creation order
+    LargeVector<AcDbStub*> stubs;  // every object made resident, in creation order
     HandleIndex by_handle;
     Adesk::UInt64 next_handle = 1;
     AcDbObjectId block_table;
