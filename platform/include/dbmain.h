@@ -25,6 +25,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -131,7 +132,7 @@ public:
 
     // Host-internal: the persistent reactors in the order they were added, as filing
     // writes them.
-    const std::vector<AcDbObjectId>& persistentReactorIds() const { return mReactorIds; }
+    const std::vector<AcDbObjectId>& persistentReactorIds() const;
 
 protected:
     AcDbObject() = default;
@@ -140,10 +141,11 @@ private:
     friend struct korv_host::ObjectAccess;
     void notifyModified();
     void notifyErased(bool erasing);
+    std::vector<AcDbObjectId>& reactorIds();
     AcDbStub* mStub = nullptr;
     AcDbObjectId mOwnerId;
     AcDbObjectId mExtensionDictionary;
-    std::vector<AcDbObjectId> mReactorIds;
+    std::unique_ptr<std::vector<AcDbObjectId>> mReactorIds;  // made for the first: most have none
     int mReaders = 0;
     int mNotifying = 0;  // reactor calls in progress on this object
     bool mWriter = false;

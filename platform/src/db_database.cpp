@@ -19,36 +19,32 @@ size_t HandleIndex::slot_of(Adesk::UInt64 handle) const {
     // Fibonacci hashing: the product's top bits spread handles given in sequence.
     const size_t mask = mSlots.size() - 1;
     size_t at = static_cast<size_t>((handle * 0x9E3779B97F4A7C15ull) >> mShift);
-    while (mSlots[at].first != 0 && mSlots[at].first != handle) at = (at + 1) & mask;
+    while (mSlots[at] != nullptr && mSlots[at]->handle != handle) at = (at + 1) & mask;
     return at;
 }
 
-const HandleIndex::Slot* HandleIndex::find(Adesk::UInt64 handle) const {
+AcDbStub* HandleIndex::find(Adesk::UInt64 handle) const {
     if (handle == 0 || mSlots.empty()) return nullptr;
-    const Slot& slot = mSlots[slot_of(handle)];
-    return slot.first == handle ? &slot : nullptr;
+    return mSlots[slot_of(handle)];
 }
 
-AcDbStub*& HandleIndex::operator[](Adesk::UInt64 handle) {
+void HandleIndex::insert(AcDbStub* stub) {
     reserve(mSize + 1);
-    Slot& slot = mSlots[slot_of(handle)];
-    if (slot.first != handle) {
-        slot.first = handle;
-        ++mSize;
-    }
-    return slot.second;
+    AcDbStub*& slot = mSlots[slot_of(stub->handle)];
+    if (slot == nullptr) ++mSize;
+    slot = stub;
 }
 
 void HandleIndex::reserve(size_t count) {
     size_t capacity = mSlots.empty() ? 16 : mSlots.size();
     while (count > capacity / 4 * 3) capacity *= 2;
     if (capacity == mSlots.size()) return;
-    LargeVector<Slot> old(capacity);
+    LargeVector<AcDbStub*> old(capacity);
     old.swap(mSlots);
     mShift = 64;
     for (size_t slots = capacity; slots > 1; slots /= 2) --mShift;
-    for (const Slot& slot : old) {
-        if (slot.first != 0) mSlots[slot_of(slot.first)] = slot;
+    for (AcDbStub* stub : old) {
+        if (stub != nullptr) mSlots[slot_of(stub->handle)] = stub;
     }
 }
 
@@ -60,7 +56,7 @@ AcDbObjectId DatabaseImpl::add_object(AcDbObject* object, AcDbObjectId owner,
     if (next_handle != 0 && handle >= next_handle) next_handle = handle + 1;
     AcDbStub* stub = new_stub(self, object, handle);
     stubs.push_back(stub);
-    by_handle[handle] = stub;
+    by_handle.insert(stub);
     ObjectAccess::stub(object) = stub;
     ObjectAccess::set_owner(object, owner);
     ObjectAccess::open_for_write_as_new(object);
@@ -211,10 +207,8 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObject* pObj) {
 Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool,
                                                 const AcDbHandle& objHandle, Adesk::UInt32) {
     retId.setNull();
-    auto found = mImpl->by_handle.find(static_cast<Adesk::UInt64>(objHandle));
-    if (found == mImpl->by_handle.end() || found->second->object == nullptr) {
-        return Acad::eKeyNotFound;
-    }
-    retId = AcDbObjectId(found->second);
+    AcDbStub* found = mImpl->by_handle.find(static_cast<Adesk::UInt64>(objHandle));
+    if (found == nullptr || found->object == nullptr) return Acad::eKeyNotFound;
+    retId = AcDbObjectId(found);
     return Acad::eOk;
 }

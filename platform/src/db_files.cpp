@@ -24,6 +24,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -79,6 +80,9 @@ public:
         return {mMapped != nullptr ? static_cast<const char*>(mMapped) : mBytes.get(), mSize};
     }
     Acad::ErrorStatus read(int fd);
+    // The mapped pages wholly inside [from, to) leave the process's memory; they are read
+    // from the page cache again when touched.
+    void let_go(size_t from, size_t to) const;
 
 private:
     static constexpr size_t kMapFrom = size_t{1} << 20;
@@ -93,7 +97,7 @@ Acad::ErrorStatus FileText::read(int fd) {
     if (fstat(fd, &info) != 0) return Acad::eFileAccessErr;
     const auto size = static_cast<size_t>(info.st_size > 0 ? info.st_size : 0);
     if (S_ISREG(info.st_mode) && size >= kMapFrom) {
-        void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
         if (mapped != MAP_FAILED) {
             mMapped = mapped;
             mSize = size;
@@ -101,6 +105,14 @@ Acad::ErrorStatus FileText::read(int fd) {
         }
     }
     return read_in(fd, size > 0 ? size + 1 : 65536);
+}
+
+void FileText::let_go(size_t from, size_t to) const {
+    if (mMapped == nullptr) return;
+    const auto page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t first = (from + page - 1) / page * page;
+    const size_t end = std::min(to, mSize) / page * page;
+    if (first < end) madvise(static_cast<char*>(mMapped) + first, end - first, MADV_DONTNEED);
 }
 
 // The buffer is not cleared first: every byte of it that is used is read.
@@ -225,7 +237,9 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, OpenMode shmo
     if ((es = text.read(lock.fd())) != Acad::eOk) return es;
     clear_database(*mImpl);
     try {
-        es = korv_host::dxf::read_database(this, text.view(), mImpl->read_repairs);
+        es = korv_host::dxf::read_database(
+            this, text.view(), mImpl->read_repairs,
+            [&text](size_t from, size_t to) { text.let_go(from, to); });
     } catch (...) {
         es = Acad::eDwgNeedsRecovery;  // a class's own reading gave up: the file is not sound
     }

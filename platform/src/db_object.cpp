@@ -237,7 +237,7 @@ private:
 }  // namespace
 
 void AcDbObject::notifyModified() {
-    const std::vector<AcDbObjectId> reactors = mReactorIds;  // a reactor may change the list
+    const std::vector<AcDbObjectId> reactors = persistentReactorIds();  // a reactor may change it
     for (const AcDbObjectId& id : reactors) {
         AcDbObject* reactor = korv_host::peek<AcDbObject>(id);
         if (reactor == nullptr || reactor->mErased || reactor->mNotifying > 0) continue;
@@ -247,7 +247,7 @@ void AcDbObject::notifyModified() {
 }
 
 void AcDbObject::notifyErased(bool erasing) {
-    const std::vector<AcDbObjectId> reactors = mReactorIds;
+    const std::vector<AcDbObjectId> reactors = persistentReactorIds();
     for (const AcDbObjectId& id : reactors) {
         AcDbObject* reactor = korv_host::peek<AcDbObject>(id);
         if (reactor == nullptr || reactor->mErased || reactor->mNotifying > 0) continue;
@@ -263,23 +263,29 @@ Acad::ErrorStatus AcDbObject::addPersistentReactor(AcDbObjectId objId) {
     if (objId.database() != database()) return Acad::eWrongDatabase;
     if (objId == objectId()) return Acad::eSelfReference;
     if (hasPersistentReactor(objId)) return Acad::eDuplicateKey;
-    mReactorIds.push_back(objId);
+    reactorIds().push_back(objId);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbObject::removePersistentReactor(AcDbObjectId objId) {
     if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
-    for (auto it = mReactorIds.begin(); it != mReactorIds.end(); ++it) {
-        if (*it == objId) {
-            mReactorIds.erase(it);
-            return Acad::eOk;
-        }
-    }
-    return Acad::eKeyNotFound;
+    if (!hasPersistentReactor(objId)) return Acad::eKeyNotFound;
+    std::erase(*mReactorIds, objId);
+    return Acad::eOk;
+}
+
+const std::vector<AcDbObjectId>& AcDbObject::persistentReactorIds() const {
+    static const std::vector<AcDbObjectId> none;
+    return mReactorIds ? *mReactorIds : none;
+}
+
+std::vector<AcDbObjectId>& AcDbObject::reactorIds() {
+    if (!mReactorIds) mReactorIds = std::make_unique<std::vector<AcDbObjectId>>();
+    return *mReactorIds;
 }
 
 bool AcDbObject::hasPersistentReactor(AcDbObjectId objId) const {
-    for (const AcDbObjectId& id : mReactorIds) {
+    for (const AcDbObjectId& id : persistentReactorIds()) {
         if (id == objId) return true;
     }
     return false;

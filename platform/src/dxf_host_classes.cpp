@@ -80,7 +80,7 @@ Acad::ErrorStatus AcDbObject::dwgOutFields(AcDbDwgFiler*) const {
 Acad::ErrorStatus AcDbObject::dxfOutFields(AcDbDxfFiler* filer) const {
     filer->writeHandle(AcDb::kDxfHandle, objectId().handle());
     std::vector<AcDbObjectId> reactors;
-    for (const AcDbObjectId& id : mReactorIds) {
+    for (const AcDbObjectId& id : persistentReactorIds()) {
         if (id.isValid() && !id.isErased() && id.database() == database()) reactors.push_back(id);
     }
     if (!reactors.empty()) {
@@ -116,7 +116,7 @@ Acad::ErrorStatus AcDbObject::dxfInFields(AcDbDxfFiler* filer) {
         if (reference) acdbGetObjectId(id, rb.resval.rlname);
         if (id.isNull() || id == objectId()) continue;
         if (group == L"ACAD_REACTORS" && !hasPersistentReactor(id)) {
-            mReactorIds.push_back(id);
+            reactorIds().push_back(id);
         } else if (group == L"ACAD_XDICTIONARY") {
             mExtensionDictionary = id;
         } else if (group.empty() && rb.restype == AcDb::kDxfSoftPointerId && mOwnerId.isNull()) {

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <deque>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <unordered_set>
 
@@ -45,10 +46,10 @@ bool is_type(std::string_view type, std::string_view name) {
 // no tag outlives the object it belongs to.
 struct Entry {
     size_t offset = 0;      // of its first tag's group code in the text
-    size_t line = 0;        // of its first tag's group code
-    size_t index = 0;       // of its first tag among the file's tags
     std::string_view type;  // the value of its first tag
     uint64_t handle = 0;    // its own (5 or 105); 0: none
+    uint32_t line = 0;      // of its first tag's group code
+    uint32_t index = 0;     // of its first tag among the file's tags
     int16_t first_code = 0;
     int16_t second_code = -1;   // the group code of its second tag; -1: it has one
     bool bad_handle = false;    // its own handle is no handle
@@ -59,8 +60,8 @@ struct Entry {
 // folded into it (the vertices of a polyline).
 struct Record {
     const Entry* head = nullptr;
-    size_t entry = 0;
-    size_t end = 0;
+    uint32_t entry = 0;  // a file has fewer entries than that (index_file)
+    uint32_t end = 0;
     std::string_view type() const { return head->type; }
     uint64_t handle() const { return head->handle; }
 };
@@ -124,8 +125,9 @@ struct Opened {
 
 class Reader {
 public:
-    Reader(AcDbDatabase* db, std::string_view text, std::vector<host_test::ReadRepair>& repairs)
-        : mDb(db), mImpl(db->impl()), mText(text), mRepairs(repairs) {}
+    Reader(AcDbDatabase* db, std::string_view text, std::vector<host_test::ReadRepair>& repairs,
+           const LetGo& let_go)
+        : mDb(db), mImpl(db->impl()), mText(text), mRepairs(repairs), mLetGo(let_go) {}
     Acad::ErrorStatus read();
 
 private:
@@ -143,6 +145,7 @@ private:
                mEntries[entry].index;
     }
     const Records& attributes(const Record& record) const;
+    void passing(const Record& record);
 
     // ----- structure -----
     Acad::ErrorStatus split_sections();
@@ -192,6 +195,8 @@ private:
     DatabaseImpl& mImpl;
     std::string_view mText;
     std::vector<host_test::ReadRepair>& mRepairs;
+    const LetGo& mLetGo;
+    size_t mKeptFrom = 0;  // where the text the current pass may come back to begins
     ReadContext mContext;
     LargeVector<Entry> mEntries;
     std::vector<size_t> mUnsettledTypes;
@@ -223,6 +228,8 @@ private:
 
 // ----- the file's tags ---------------------------------------------------------------------
 
+constexpr size_t kMostLines = std::numeric_limits<uint32_t>::max();
+
 // Reads the whole file once, checking every tag, into entries. Text of a release before
 // 2007 is Latin-1; the release is known from the header's $ACADVER, read before the first
 // section end that no header variable follows.
@@ -242,12 +249,15 @@ Acad::ErrorStatus Reader::index_file() {
                 release_known = true;
             }
         }
+        // Lines, tags and entries are counted in 32 bits (four billion lines: 8 GB of text).
+        if (tag.line >= kMostLines) return Acad::eOutOfMemory;
         add_to_index(tag, mTagCount, scanner.tag_offset(), entry_count);
         previous = tag;
     }
     if (es != Acad::eEndOfFile) return es;
     if (mTagCount == 0) return Acad::eDwgNeedsRecovery;
     settle_index();
+    if (mLetGo) mLetGo(0, mText.size());  // the next passes start from the top
     return Acad::eOk;
 }
 
@@ -257,8 +267,8 @@ void Reader::add_to_index(const Tag& tag, size_t index, size_t offset, size_t& c
     if (tag.code == 0 || mEntries.empty()) {
         Entry entry;
         entry.offset = offset;
-        entry.line = tag.line;
-        entry.index = index;
+        entry.line = static_cast<uint32_t>(tag.line);
+        entry.index = static_cast<uint32_t>(index);
         entry.type = record_type(tag.value);
         entry.first_code = static_cast<int16_t>(tag.code);
         if (latin1_changes(tag.value)) mUnsettledTypes.push_back(mEntries.size());
@@ -291,6 +301,20 @@ void Reader::settle_index() {
 std::string_view Reader::as_read(int code, std::string_view value) {
     if (!mLatin1 || value_type(code) != ValueType::Text || !latin1_changes(value)) return value;
     return mConverted.emplace_back(latin1_to_utf8(value));
+}
+
+// A pass over the objects in file order lets the text behind it go, a few pages at a time,
+// so that the file and the objects made from it are not both held whole. A pass that
+// starts again from the top keeps what it reads anew.
+void Reader::passing(const Record& record) {
+    constexpr size_t kStep = size_t{1} << 20;
+    const size_t offset = record.head->offset;
+    if (offset < mKeptFrom) {
+        mKeptFrom = offset;
+    } else if (offset - mKeptFrom >= kStep && mLetGo) {
+        mLetGo(mKeptFrom, offset);
+        mKeptFrom = offset;
+    }
 }
 
 // Appends the tags of entries [first, end) to tags.
@@ -356,7 +380,7 @@ Acad::ErrorStatus Reader::split_records(size_t begin, size_t end, Records& recor
     for (size_t i = begin; i < end; ++i) {
         const Entry& entry = mEntries[i];
         if (entry.first_code != 0 || entry.bad_handle) return Acad::eBadDxfSequence;
-        records.push_back({&entry, i, i + 1});
+        records.push_back({&entry, static_cast<uint32_t>(i), static_cast<uint32_t>(i + 1)});
     }
     return Acad::eOk;
 }
@@ -760,6 +784,7 @@ const ClassInfo* Reader::declared_class(std::string_view type) const {
 
 Acad::ErrorStatus Reader::make_entity(const Record& record, AcDbObjectId owner_id,
                                       OpenOwner& owner) {
+    passing(record);
     AcRxClass* cls = class_for(record.type());
     AcDbEntity* entity = nullptr;
     if (cls != nullptr && cls->isDerivedFrom(AcDbEntity::desc()) &&
@@ -819,10 +844,10 @@ AcDbObjectId Reader::owner_in_entities(const Record& record) {
         if (tag.code != 330 || in_group) continue;
         uint64_t handle = 0;
         parse_handle(tag.value, handle);
-        auto found = mImpl.by_handle.find(handle);
-        if (found != mImpl.by_handle.end() && found->second->object != nullptr &&
-            found->second->object->isKindOf(AcDbBlockTableRecord::desc())) {
-            return AcDbObjectId(found->second);
+        AcDbStub* found = mImpl.by_handle.find(handle);
+        if (found != nullptr && found->object != nullptr &&
+            found->object->isKindOf(AcDbBlockTableRecord::desc())) {
+            return AcDbObjectId(found);
         }
         note(tag, first_index(record) + i, record.handle(),
              "owner that is no block of the file replaced by its space");
@@ -929,10 +954,9 @@ Acad::ErrorStatus Reader::make_objects() {
 
 bool Reader::resolve(uint64_t handle, AcDbObjectId& id) const {
     id.setNull();
-    auto found = mImpl.by_handle.find(handle);
-    if (found != mImpl.by_handle.end() && found->second->object != nullptr &&
-        mRegenerated.count(handle) == 0) {
-        id = AcDbObjectId(found->second);
+    AcDbStub* found = mImpl.by_handle.find(handle);
+    if (found != nullptr && found->object != nullptr && mRegenerated.count(handle) == 0) {
+        id = AcDbObjectId(found);
         return true;
     }
     return std::binary_search(mFileHandles.begin(), mFileHandles.end(), handle);
@@ -976,6 +1000,7 @@ void Reader::hoist_common_groups(const Record& record, uint64_t handle) {
 // The object reads its tags: its own, and for a proxy those folded into it as well.
 Acad::ErrorStatus Reader::fill(AcDbObjectId id, const Record& record) {
     AcDbObject* object = nullptr;
+    passing(record);
     Acad::ErrorStatus es = acdbOpenObject(object, id, AcDb::kForWrite);
     if (es != Acad::eOk) return es;
     Opened guard{object, true};
@@ -1055,10 +1080,10 @@ void register_host_classes() {
 }  // namespace
 
 Acad::ErrorStatus read_database(AcDbDatabase* db, std::string_view text,
-                                std::vector<host_test::ReadRepair>& repairs) {
+                                std::vector<host_test::ReadRepair>& repairs, const LetGo& let_go) {
     repairs.clear();
     register_host_classes();
-    Acad::ErrorStatus es = Reader(db, text, repairs).read();
+    Acad::ErrorStatus es = Reader(db, text, repairs, let_go).read();
     if (es != Acad::eOk) repairs.clear();
     return es;
 }

@@ -34,20 +34,26 @@
 // type in data groups, a missing or misplaced subclass in a file that has markers, an own
 // handle that is no handle), eDwgNeedsRecovery for a damaged structure (cut off, an
 // unclosed section or block, a handle used twice, an insert of a block the file does not
-// define). On failure the database is left as the reader found it only in part: the
-// caller clears it.
+// define), eOutOfMemory for a file of four billion lines or more. On failure the database is left
+// as the reader found it only in part: the caller clears it.
 #pragma once
 
 #include <dbmain.h>
 #include <host_test/read_repairs.h>
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
 namespace korv_host::dxf {
 
+// Told that the reader is done, for now, with the text in [from, to): a mapped file may
+// let those pages go. The reader may come back to them.
+using LetGo = std::function<void(size_t from, size_t to)>;
+
 // Repairs made on the way are listed in file order (emptied when the read fails).
 Acad::ErrorStatus read_database(AcDbDatabase* db, std::string_view text,
-                                std::vector<host_test::ReadRepair>& repairs);
+                                std::vector<host_test::ReadRepair>& repairs,
+                                const LetGo& let_go = {});
 
 }  // namespace korv_host::dxf

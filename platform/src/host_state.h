@@ -69,19 +69,17 @@ using LargeVector = std::vector<T, LargeAllocator<T>>;
 AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 handle);
 
 // ----- databases -----------------------------------------------------------------------
-// The objects of a database by handle: open addressing in one array, as a drawing of
-// hundreds of thousands of objects fills it at once. Handle 0 names no object and marks a
-// free slot; objects are never taken out (an erased object keeps its handle).
+// The objects of a database by handle: open addressing in one array of their stubs (the
+// stub holds the handle), as a drawing of hundreds of thousands of objects fills it at
+// once. An empty slot is null; objects are never taken out (an erased object keeps its
+// handle).
 class HandleIndex {
 public:
-    struct Slot {
-        Adesk::UInt64 first = 0;
-        AcDbStub* second = nullptr;
-    };
-    const Slot* find(Adesk::UInt64 handle) const;
-    const Slot* end() const { return nullptr; }
+    // The stub of the handle; null when no object has it.
+    AcDbStub* find(Adesk::UInt64 handle) const;
     size_t count(Adesk::UInt64 handle) const { return find(handle) != nullptr ? 1 : 0; }
-    AcDbStub*& operator[](Adesk::UInt64 handle);
+    // Under its handle, in place of any stub that had it.
+    void insert(AcDbStub* stub);
     void reserve(size_t count);
     size_t size() const { return mSize; }
     void clear() {
@@ -92,8 +90,8 @@ public:
 
 private:
     size_t slot_of(Adesk::UInt64 handle) const;
-    LargeVector<Slot> mSlots;  // a power of two long, at most 3/4 full
-    int mShift = 64;           // 64 - log2 of the slots
+    LargeVector<AcDbStub*> mSlots;  // a power of two long, at most 3/4 full
+    int mShift = 64;                // 64 - log2 of the slots
     size_t mSize = 0;
 };
 
@@ -150,7 +148,7 @@ struct ObjectAccess {
     // Persistent reactors and extension dictionary, as filing and containers set them
     // (no open-state checks).
     static std::vector<AcDbObjectId>& reactor_ids(AcDbObject* object) {
-        return object->mReactorIds;
+        return object->reactorIds();
     }
     static void set_extension_dictionary(AcDbObject* object, AcDbObjectId dictionary) {
         object->mExtensionDictionary = dictionary;

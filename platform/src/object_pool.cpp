@@ -36,7 +36,9 @@ size_t round_up(size_t bytes, size_t to) {
 }
 
 #if KORV_POOLED
-constexpr size_t kGrain = 16;
+// Sizes in steps of 8: an object whose size is no multiple of 16 has nothing aligned on 16
+// (a type's size is a multiple of its alignment), and the others are carved on 16.
+constexpr size_t kGrain = 8;
 constexpr size_t kLargest = 512;
 
 class Pool {
@@ -49,7 +51,8 @@ public:
             return block;
         }
         const size_t size = (index + 1) * kGrain;
-        if (static_cast<size_t>(mEnd - mNext) < size) {
+        if (size % 16 == 0) mNext += reinterpret_cast<uintptr_t>(mNext) % 16;
+        if (mNext > mEnd || static_cast<size_t>(mEnd - mNext) < size) {
             mNext = static_cast<char*>(take_huge(kHugePage));
             mEnd = mNext + kHugePage;
         }
