@@ -48,7 +48,7 @@ std::string describe(const AcDbObject* object) {
 AcDbStub* new_stub(AcDbDatabase* database, AcDbObject* object, Adesk::UInt64 handle) {
     // Stubs are never freed before the process ends, so a stale id never dangles.
     static Adesk::UInt64 next_serial = 1;
-    return new (take_pooled(sizeof(AcDbStub)))
+    return new (take_kept(sizeof(AcDbStub)))
         AcDbStub{next_serial++, database, object, handle, object->isA()};
 }
 

@@ -47,6 +47,8 @@ std::string describe(const AcDbObject* object);
 // Arrays of hundreds of thousands of entries, made and dropped whole (object_pool.cpp).
 void* take_large(size_t bytes);
 void give_back_large(void* block, size_t bytes) noexcept;
+// Memory never given back (the process's stubs).
+void* take_kept(size_t bytes);
 
 template <class T>
 struct LargeAllocator {

@@ -8,8 +8,10 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <new>
+#include <vector>
 
 #include "host_state.h"
 
@@ -105,8 +107,8 @@ void* take_huge(size_t bytes) {
 
 }  // namespace
 
-// Large arrays (a read's indexes) in huge pages too; below a few of them, or under a
-// sanitizer, from the global heap.
+// Large arrays (a read's indexes) in huge pages too; below a few of them,
+// or under a sanitizer, from the global heap.
 constexpr size_t kLargeFrom = 2 * kHugePage;
 
 void* take_large(size_t bytes) {
@@ -134,6 +136,15 @@ void give_back_pooled(void* block, size_t bytes) noexcept {
     if (bytes <= kLargest) return pool().give_back(block, bytes);
 #endif
     ::operator delete(block, bytes);
+}
+
+void* take_kept(size_t bytes) {
+#if KORV_POOLED
+    return take_pooled(bytes);
+#else
+    static auto& kept = *new std::vector<std::unique_ptr<char[]> >;  // reachable to the end
+    return kept.emplace_back(new char[bytes]).get();
+#endif
 }
 
 }  // namespace korv_host
