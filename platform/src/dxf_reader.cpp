@@ -186,6 +186,7 @@ private:
     AcRxClass* class_for(std::string_view type);
     const ClassInfo* declared_class(std::string_view type) const;
     AcDbObjectId owner_in_entities(const Record& record);
+    AcDbObjectId owner_block(const Record& record);
     Acad::ErrorStatus fill(AcDbObjectId id, const Record& record);
     Acad::ErrorStatus read_side_data(AcDbObject* object, const Record& record);
     void hoist_common_groups(const Record& record, uint64_t handle);
@@ -834,12 +835,29 @@ Acad::ErrorStatus Reader::make_entity(const Record& record, AcDbObjectId owner_i
 // else model or paper space by its paper-space flag. An owner that is no block of the file
 // is a repair: the entity goes where its flag says.
 AcDbObjectId Reader::owner_in_entities(const Record& record) {
+    const AcDbObjectId owner = owner_block(record);
+    if (!owner.isNull()) return owner;
     mScratch.clear();
     load(record.entry, record.entry + 1, mScratch);
+    const Tag* paper = find(mScratch, mScratch.size(), 67);
+    int64_t flag = 0;
+    if (paper) parse_integer(paper->value, flag);
+    return space(flag == 1);
+}
+
+// The block record named by the owner handle among the entity's object groups (before its
+// first subclass marker), read straight from the text: most entities have one, and their
+// tags need not be gathered for it. Null when there is none, or when it names no block (a
+// repair, noted).
+AcDbObjectId Reader::owner_block(const Record& record) {
+    TagScanner scanner(mText, record.head->offset, record.head->line);
+    Tag tag;
     bool in_group = false;
-    for (size_t i = 1; i < mScratch.size(); ++i) {
-        const Tag& tag = mScratch[i];
+    const size_t count = own_count(record);
+    for (size_t i = 0; i < count && scanner.next(tag); ++i) {
+        if (i == 0) continue;
         if (tag.code == 100) break;
+        tag.value = as_read(tag.code, tag.value);
         if (tag.code == 102) in_group = !tag.value.empty() && tag.value[0] == '{';
         if (tag.code != 330 || in_group) continue;
         uint64_t handle = 0;
@@ -853,10 +871,7 @@ AcDbObjectId Reader::owner_in_entities(const Record& record) {
              "owner that is no block of the file replaced by its space");
         break;
     }
-    const Tag* paper = find(mScratch, mScratch.size(), 67);
-    int64_t flag = 0;
-    if (paper) parse_integer(paper->value, flag);
-    return space(flag == 1);
+    return {};
 }
 
 // The model or paper space's block, looked up (or made) once.
