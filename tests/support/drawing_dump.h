@@ -9,6 +9,7 @@
 
 #include <dbents.h>
 #include <dbobjptr.h>
+#include <dbpl.h>
 #include <dbproxy.h>
 #include <dbsymtb.h>
 
@@ -77,6 +78,11 @@ inline std::string entity_text(const AcDbEntity* entity, const ExtraText& extra)
             text += " attribute h=" + handle(attribute->objectId()) + " " +
                     narrow(attribute->tagConst()) + "=" + narrow(attribute->textStringConst()) +
                     " at=" + point(attribute->position());
+        }
+    } else if (auto* polyline = AcDbPolyline::cast(entity)) {
+        for (const auto& vertex : polyline->vertices()) {
+            text += " " + point(AcGePoint3d(vertex.point.x, vertex.point.y, 0)) +
+                    " b=" + real(vertex.bulge);
         }
     } else if (auto* proxy = AcDbProxyEntity::cast(entity)) {
         text += " of=" + narrow(proxy->originalDxfName()) +
