@@ -4,7 +4,7 @@
 // benchmarks run on it:
 //  - BM_build_column_inventory: scanning the drawing into a fresh inventory;
 //  - BM_build_bare_loop: the same walk of model space making the calls the scan makes per
-//    member (getEntityId, getEntity, cast, is_column, get_start_point, getAcDbHandle,
+//    member (getEntityId, objectClass, getEntity, cast, is_column, get_start_point, getAcDbHandle,
 //    is_steel, is_concrete, get_full_member_name, get_imported) and keeping nothing;
 //  - BM_rectangle_query: KORVfind_columns_in_rectangle over the whole inventory with a
 //    plan window holding 1% of the columns;
@@ -125,6 +125,7 @@ void BM_build_bare_loop(benchmark::State& state) {
             AcDbObjectId id;
             AcDbEntity* entity = nullptr;
             if (iterator->getEntityId(id) != Acad::eOk ||
+                !AcRxClass::isDerivedFrom(id.objectClass(), KORVLinear_structural_member::desc()) ||
                 iterator->getEntity(entity, AcDb::kForRead, false) != Acad::eOk) {
                 continue;
             }

@@ -675,6 +675,15 @@ void scan_beamline(Member_inventory* inventory, KORVMember_test, AcDbEntity* ent
                                                 AcGePoint3d::kOrigin, handle, false, false);
 }
 
+// The class of the entities a scan files (those of scan_entity's branches): the others are
+// passed over by their id's class, without being opened.
+const AcRxClass* scanned_class(const Member_inventory* inventory, Entity_scan scan) {
+    if (scan == scan_beamline) return KORVConcrete_beamline::desc();
+    if (inventory->collect_plan_reps()) return KORVConcrete_lateral_beam_plan_rep::desc();
+    if (inventory->collect_rebar_configs()) return KORVWall_reinforcement::desc();
+    return KORVLinear_structural_member::desc();
+}
+
 bool scan_block(Member_inventory* inventory, KORVMember_test test, Entity_scan scan,
                 AcDbBlockTableRecord* pBlockTableRecord, AcDbBlockReference* reference,
                 AcDbDatabase* database) {
@@ -686,10 +695,12 @@ bool scan_block(Member_inventory* inventory, KORVMember_test test, Entity_scan s
     _ASSERTE(es == Acad::eOk);
     if (es != Acad::eOk) return false;
     std::unique_ptr<AcDbBlockTableRecordIterator> iterator(raw_iterator);
+    const AcRxClass* scanned = scanned_class(inventory, scan);
     for (; !iterator->done(); iterator->step()) {
         AcDbObjectId entity_id;
         AcDbEntity* raw_entity = nullptr;
         if (iterator->getEntityId(entity_id) != Acad::eOk ||
+            !AcRxClass::isDerivedFrom(entity_id.objectClass(), scanned) ||
             iterator->getEntity(raw_entity, AcDb::kForRead, false) != Acad::eOk) {
             continue;
         }
