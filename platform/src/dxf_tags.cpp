@@ -1,9 +1,12 @@
 // The tag level of DXF files: splitting text into typed tags and writing them back.
 #include "dxf_tags.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "text.h"
 
@@ -128,6 +131,26 @@ bool group_code(std::string_view line, int64_t& code) {
     return true;
 }
 
+// The first '\n' in [begin, end), or end. Lines of DXF are short (a few to a few dozen
+// bytes): eight bytes are looked at a time, which a library search's set-up would not
+// repay.
+const char* find_line_end(const char* begin, const char* end) {
+    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighs = 0x8080808080808080ull;
+    const char* at = begin;
+    for (; end - at >= 8; at += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, at, 8);
+        const uint64_t x = word ^ (kOnes * '\n');  // a zero byte where a line end is
+        const uint64_t zeros = (x - kOnes) & ~x & kHighs;
+        // Bytes after a line end may show as line ends too; the first shown is exact.
+        if (zeros != 0) return at + std::countr_zero(zeros) / 8;
+    }
+    while (at != end && *at != '\n') ++at;
+    return at;
+}
+
 }  // namespace
 
 TagScanner::TagScanner(std::string_view text)
@@ -136,11 +159,9 @@ TagScanner::TagScanner(std::string_view text)
 // Reads one line (without its line end); false at the end of the text.
 bool TagScanner::next_line(std::string_view& line) {
     if (mPos >= mText.size()) return false;
-    // Lines of DXF are short: a plain loop finds their end sooner than a library search.
     const char* begin = mText.data() + mPos;
     const char* end = mText.data() + mText.size();
-    const char* stop = begin;
-    while (stop != end && *stop != '\n') ++stop;
+    const char* stop = find_line_end(begin, end);
     const auto length = static_cast<size_t>(stop - begin);
     line = std::string_view(begin, length);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
