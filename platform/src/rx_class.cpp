@@ -15,6 +15,7 @@ struct AcRxClass::Record {
     std::wstring app_name;
     std::wstring dxf_name;
     AcRxClass* parent = nullptr;
+    std::vector<const AcRxClass*> lineage;  // from the root down to the class itself
     int proxy_flags = 0;
     AcRxPseudoConstructor maker = nullptr;
 };
@@ -23,7 +24,8 @@ namespace {
 
 struct Registry {
     std::map<std::wstring, std::unique_ptr<AcRxClass>> by_name;
-    std::map<std::wstring, std::unique_ptr<AcRxClass::Record>> records;
+    // Every record ever made: a retired descriptor still reads its own.
+    std::vector<std::unique_ptr<AcRxClass::Record>> records;
     std::vector<std::unique_ptr<AcRxClass>> retired;  // unregistered, still referenced
 };
 
@@ -39,7 +41,11 @@ AcRxClass* make_class(const std::wstring& name, AcRxClass* parent) {
     record->parent = parent;
     auto descriptor = std::make_unique<AcRxClass>(record.get());
     AcRxClass* result = descriptor.get();
-    reg.records[name] = std::move(record);
+    for (const AcRxClass* walk = parent; walk != nullptr; walk = walk->myParent()) {
+        record->lineage.insert(record->lineage.begin(), walk);
+    }
+    record->lineage.push_back(result);
+    reg.records.push_back(std::move(record));
     reg.by_name[name] = std::move(descriptor);
     return result;
 }
@@ -86,11 +92,12 @@ AcRxObject* AcRxClass::create() const {
     return mRecord->maker ? mRecord->maker() : nullptr;
 }
 
+// Asked for every entity of every scan: the other class is an ancestor exactly when it
+// stands at its own depth in this class's lineage.
 bool AcRxClass::isDerivedFrom(const AcRxClass* other) const {
-    for (const AcRxClass* walk = this; walk != nullptr; walk = walk->myParent()) {
-        if (walk == other) return true;
-    }
-    return false;
+    if (other == nullptr) return false;
+    const size_t depth = other->mRecord->lineage.size() - 1;
+    return depth < mRecord->lineage.size() && mRecord->lineage[depth] == other;
 }
 
 AcRxClass* newAcRxClass(const ACHAR* className, const ACHAR* parentClassName, int /*dwgVer*/,
@@ -101,7 +108,7 @@ AcRxClass* newAcRxClass(const ACHAR* className, const ACHAR* parentClassName, in
     AcRxClass* parent = parentClassName ? acrxFindAcRxClass(parentClassName) : nullptr;
     if (parent == nullptr) parent = AcRxObject::desc();
     AcRxClass* created = make_class(className, parent);
-    auto& record = *registry().records[className];
+    auto& record = *registry().records.back();
     record.proxy_flags = proxyFlags;
     record.maker = pseudoConstructor;
     record.dxf_name = dxfName ? dxfName : L"";
@@ -119,10 +126,10 @@ AcRxClass* acrxFindAcRxClass(const ACHAR* className) {
 
 AcRxClass* acrxFindAcRxClassByDxfName(const ACHAR* dxfName) {
     if (dxfName == nullptr) return nullptr;
-    for (auto& [name, record] : registry().records) {
-        if (!record->dxf_name.empty() &&
-            korv_host::same_name_ignoring_case(record->dxf_name, dxfName)) {
-            return registry().by_name[name].get();
+    for (auto& [name, descriptor] : registry().by_name) {
+        const std::wstring dxf_name = descriptor->dxfName();
+        if (!dxf_name.empty() && korv_host::same_name_ignoring_case(dxf_name, dxfName)) {
+            return descriptor.get();
         }
     }
     return nullptr;

@@ -169,4 +169,21 @@ TEST_F(AppFrameTest, RegistersClassesOnceRemovesDescendantsFirstRefusesCommands)
     EXPECT_EQ(app.acrxEntryPoint(AcRx::kLoadDwgMsg, nullptr), AcRx::kRetError);
 }
 
+// A class removed stays a valid descriptor for the objects that still have it, and a
+// class registered again under its name is a new one; only registered classes are found.
+TEST(RxClassRegistry, ARemovedClassStaysValidAndItsNameCanBeRegisteredAgain) {
+    AcRxClass* first =
+        newAcRxClass(L"KorvReRegistered", L"AcRxObject", 0, 0, 0, nullptr, L"KORV_REREGISTERED");
+    ASSERT_EQ(acrxFindAcRxClassByDxfName(L"korv_reregistered"), first);
+    deleteAcRxClass(first);
+    EXPECT_EQ(acrxFindAcRxClassByDxfName(L"KORV_REREGISTERED"), nullptr);
+    AcRxClass* again = newAcRxClass(L"KorvReRegistered", L"AcRxClass");
+    ASSERT_NE(again, first);
+    EXPECT_EQ(std::wstring(first->name()), L"KorvReRegistered");
+    EXPECT_TRUE(first->isDerivedFrom(AcRxObject::desc()));
+    EXPECT_FALSE(AcRxClass::isDerivedFrom(first, again) || again->isDerivedFrom(first));
+    EXPECT_EQ(acrxFindAcRxClass(L"KorvReRegistered"), again);
+    deleteAcRxClass(again);
+}
+
 }  // namespace
