@@ -8,7 +8,6 @@
 #include <sys/mman.h>
 
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -31,10 +30,25 @@ namespace korv_host {
 namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
-void* take_huge(size_t bytes);
 
 size_t round_up(size_t bytes, size_t to) {
     return (bytes + to - 1) / to * to;
+}
+
+// Mapped on a huge-page boundary, the condition for the kernel to use huge pages.
+void* take_huge(size_t bytes) {
+    const size_t size = round_up(bytes, kHugePage);
+    void* raw =
+        mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) throw std::bad_alloc();
+    auto* start = static_cast<char*>(raw);
+    auto* aligned =
+        reinterpret_cast<char*>(round_up(reinterpret_cast<uintptr_t>(start), kHugePage));
+    if (aligned > start) munmap(start, static_cast<size_t>(aligned - start));
+    char* const end = start + size + kHugePage;
+    if (aligned + size < end) munmap(aligned + size, static_cast<size_t>(end - aligned - size));
+    madvise(aligned, size, MADV_HUGEPAGE);
+    return aligned;
 }
 
 #if KORV_POOLED
@@ -85,31 +99,11 @@ Pool& pool() {
 }
 #endif
 
-}  // namespace
-
-namespace {
-
-// Mapped on a huge-page boundary, the condition for the kernel to use huge pages.
-void* take_huge(size_t bytes) {
-    const size_t size = round_up(bytes, kHugePage);
-    void* raw =
-        mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) throw std::bad_alloc();
-    auto* start = static_cast<char*>(raw);
-    auto* aligned =
-        reinterpret_cast<char*>(round_up(reinterpret_cast<uintptr_t>(start), kHugePage));
-    if (aligned > start) munmap(start, static_cast<size_t>(aligned - start));
-    char* const end = start + size + kHugePage;
-    if (aligned + size < end) munmap(aligned + size, static_cast<size_t>(end - aligned - size));
-    madvise(aligned, size, MADV_HUGEPAGE);
-    return aligned;
-}
-
-}  // namespace
-
-// Large arrays (a read's indexes) in huge pages too; below a few of them,
-// or under a sanitizer, from the global heap.
+// Arrays this large (a read's indexes) get huge pages of their own; smaller ones, and all
+// under a sanitizer, come from the global heap.
 constexpr size_t kLargeFrom = 2 * kHugePage;
+
+}  // namespace
 
 void* take_large(size_t bytes) {
     return KORV_POOLED && bytes >= kLargeFrom ? take_huge(bytes) : ::operator new(bytes);
@@ -142,8 +136,8 @@ void* take_kept(size_t bytes) {
 #if KORV_POOLED
     return take_pooled(bytes);
 #else
-    static auto& kept = *new std::vector<std::unique_ptr<char[]> >;  // reachable to the end
-    return kept.emplace_back(new char[bytes]).get();
+    static auto& kept = *new std::vector<char*>;  // keeps them reachable to the end
+    return kept.emplace_back(new char[bytes]);
 #endif
 }
 
