@@ -113,7 +113,7 @@ void give_back_large(void* block, size_t bytes) noexcept {
     if (KORV_POOLED && bytes >= kLargeFrom) {
         if (block != nullptr) munmap(block, round_up(bytes, kHugePage));
     } else {
-        ::operator delete(block, bytes);
+        ::operator delete(block);
     }
 }
 
@@ -129,7 +129,7 @@ void give_back_pooled(void* block, size_t bytes) noexcept {
 #if KORV_POOLED
     if (bytes <= kLargest) return pool().give_back(block, bytes);
 #endif
-    ::operator delete(block, bytes);
+    ::operator delete(block);
 }
 
 void* take_kept(size_t bytes) {
