@@ -124,7 +124,7 @@ void* take_pooled(size_t bytes) {
     return ::operator new(bytes);
 }
 
-void give_back_pooled(void* block, size_t bytes) noexcept {
+void give_back_pooled(void* block, [[maybe_unused]] size_t bytes) noexcept {
     if (block == nullptr) return;
 #if KORV_POOLED
     if (bytes <= kLargest) return pool().give_back(block, bytes);
