@@ -56,19 +56,28 @@ struct ObjectAccess;
 void* take_pooled(size_t bytes);
 void give_back_pooled(void* block, size_t bytes) noexcept;
 
-template <class T>
-struct PooledAllocator {
+// A standard allocator over a pair of the host's take / give-back functions.
+using TakeBytes = void* (*)(size_t);
+using GiveBackBytes = void (*)(void*, size_t) noexcept;
+template <class T, TakeBytes Take, GiveBackBytes GiveBack>
+struct HostAllocator {
     using value_type = T;
-    PooledAllocator() = default;
     template <class U>
-    PooledAllocator(const PooledAllocator<U>&) noexcept {}
-    T* allocate(size_t n) { return static_cast<T*>(take_pooled(n * sizeof(T))); }
-    void deallocate(T* block, size_t n) noexcept { give_back_pooled(block, n * sizeof(T)); }
+    struct rebind {
+        using other = HostAllocator<U, Take, GiveBack>;
+    };
+    HostAllocator() = default;
     template <class U>
-    bool operator==(const PooledAllocator<U>&) const noexcept {
+    HostAllocator(const HostAllocator<U, Take, GiveBack>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(Take(n * sizeof(T))); }
+    void deallocate(T* block, size_t n) noexcept { GiveBack(block, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const HostAllocator<U, Take, GiveBack>&) const noexcept {
         return true;
     }
 };
+template <class T>
+using PooledAllocator = HostAllocator<T, take_pooled, give_back_pooled>;
 }  // namespace korv_host
 
 class AcDbObject : public AcRxObject {

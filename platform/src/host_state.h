@@ -51,18 +51,7 @@ void give_back_large(void* block, size_t bytes) noexcept;
 void* take_kept(size_t bytes);
 
 template <class T>
-struct LargeAllocator {
-    using value_type = T;
-    LargeAllocator() = default;
-    template <class U>
-    LargeAllocator(const LargeAllocator<U>&) noexcept {}
-    T* allocate(size_t n) { return static_cast<T*>(take_large(n * sizeof(T))); }
-    void deallocate(T* block, size_t n) noexcept { give_back_large(block, n * sizeof(T)); }
-    template <class U>
-    bool operator==(const LargeAllocator<U>&) const noexcept {
-        return true;
-    }
-};
+using LargeAllocator = HostAllocator<T, take_large, give_back_large>;
 template <class T>
 using LargeVector = std::vector<T, LargeAllocator<T>>;
 
