@@ -37,7 +37,9 @@ void scan_model_space(std::list<AcDbObjectId>& ids, AcRxClass* grid_class) {
     for (; !iterator->done(); iterator->step()) {
         AcDbObjectId entity_id;
         AcDbEntity* raw_entity = nullptr;
+        // Entities of other classes are passed over by their id's class, unopened.
         if (iterator->getEntityId(entity_id) != Acad::eOk ||
+            !AcRxClass::isDerivedFrom(entity_id.objectClass(), grid_class) ||
             iterator->getEntity(raw_entity, AcDb::kForRead, false) != Acad::eOk) {
             continue;
         }
