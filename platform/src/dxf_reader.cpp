@@ -136,6 +136,8 @@ private:
     void add_to_index(const Tag& tag, size_t index, size_t offset, size_t& count);
     void settle_index();
     std::string_view as_read(int code, std::string_view value);
+    template <class Visit>
+    void each_tag(size_t first, size_t end, Visit visit);
     void load(size_t first, size_t end, Tags& tags);
     size_t first_index(const Record& record) const { return mEntries[record.entry].index; }
     size_t own_count(const Record& record) const { return count(record.entry); }
@@ -318,8 +320,10 @@ void Reader::passing(const Record& record) {
     }
 }
 
-// Appends the tags of entries [first, end) to tags.
-void Reader::load(size_t first, size_t end, Tags& tags) {
+// Hands visit the tags of entries [first, end) in order, read from the text, with their
+// index among them, until it answers false.
+template <class Visit>
+void Reader::each_tag(size_t first, size_t end, Visit visit) {
     if (first >= end) return;
     const size_t count =
         (end < mEntries.size() ? mEntries[end].index : mTagCount) - mEntries[first].index;
@@ -327,8 +331,16 @@ void Reader::load(size_t first, size_t end, Tags& tags) {
     Tag tag;
     for (size_t i = 0; i < count && scanner.next(tag); ++i) {
         tag.value = as_read(tag.code, tag.value);
-        tags.push_back(tag);
+        if (!visit(tag, i)) return;
     }
+}
+
+// Appends the tags of entries [first, end) to tags.
+void Reader::load(size_t first, size_t end, Tags& tags) {
+    each_tag(first, end, [&](const Tag& tag, size_t) {
+        tags.push_back(tag);
+        return true;
+    });
 }
 
 // ----- structure ---------------------------------------------------------------------------
@@ -850,28 +862,26 @@ AcDbObjectId Reader::owner_in_entities(const Record& record) {
 // tags need not be gathered for it. Null when there is none, or when it names no block (a
 // repair, noted).
 AcDbObjectId Reader::owner_block(const Record& record) {
-    TagScanner scanner(mText, record.head->offset, record.head->line);
-    Tag tag;
+    AcDbObjectId owner;
     bool in_group = false;
-    const size_t count = own_count(record);
-    for (size_t i = 0; i < count && scanner.next(tag); ++i) {
-        if (i == 0) continue;
-        if (tag.code == 100) break;
-        tag.value = as_read(tag.code, tag.value);
+    each_tag(record.entry, record.entry + 1, [&](const Tag& tag, size_t i) {
+        if (i == 0) return true;  // the entity's type
+        if (tag.code == 100) return false;
         if (tag.code == 102) in_group = !tag.value.empty() && tag.value[0] == '{';
-        if (tag.code != 330 || in_group) continue;
+        if (tag.code != 330 || in_group) return true;
         uint64_t handle = 0;
         parse_handle(tag.value, handle);
         AcDbStub* found = mImpl.by_handle.find(handle);
         if (found != nullptr && found->object != nullptr &&
             found->object->isKindOf(AcDbBlockTableRecord::desc())) {
-            return AcDbObjectId(found);
+            owner = AcDbObjectId(found);
+        } else {
+            note(tag, first_index(record) + i, record.handle(),
+                 "owner that is no block of the file replaced by its space");
         }
-        note(tag, first_index(record) + i, record.handle(),
-             "owner that is no block of the file replaced by its space");
-        break;
-    }
-    return {};
+        return false;
+    });
+    return owner;
 }
 
 // The model or paper space's block, looked up (or made) once.
